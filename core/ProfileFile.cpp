@@ -1,0 +1,377 @@
+#include "core/ProfileFile.h"
+
+#include "core/Errors.h"
+#include "core/StringUtil.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace parlora {
+
+namespace {
+
+// A header is any line whose trimmed text starts with "[" and has a "]" later on.
+std::optional<std::string> HeaderName(std::string_view text) {
+    std::string t = Trim(text);
+    if (t.empty() || t[0] != '[') return std::nullopt;
+    size_t close = t.find(']');
+    if (close == std::string::npos) return std::nullopt;
+    return Trim(std::string_view(t).substr(1, close - 1));
+}
+
+bool IsComment(std::string_view text) {
+    std::string t = Trim(text);
+    return !t.empty() && t[0] == ';';
+}
+
+// The key of a "key=value" line; nullopt for comments, headers and lines without "=".
+std::optional<std::string> KeyName(std::string_view text) {
+    if (IsComment(text)) return std::nullopt;
+    size_t eq = text.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    std::string key = Trim(text.substr(0, eq));
+    if (key.empty()) return std::nullopt;
+    return key;
+}
+
+std::string ValueOf(std::string_view text) {
+    std::string value = Trim(text.substr(text.find('=') + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+// A line break inside a name or value would split the line and plant keys or sections of its own.
+std::string OneLine(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c == '\r' || c == '\n') c = ' ';
+    return out;
+}
+
+bool IsBlankLine(std::string_view text) {
+    return Trim(text).empty();
+}
+
+} // namespace
+
+ProfileText::ProfileText(std::string bytes) {
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t nl = bytes.find('\n', pos);
+        Line line;
+        if (nl == std::string::npos) {
+            line.text = bytes.substr(pos);
+            pos = bytes.size();
+        } else {
+            size_t end = nl;
+            if (end > pos && bytes[end - 1] == '\r') {
+                --end;
+                line.eol = "\r\n";
+            } else {
+                line.eol = "\n";
+            }
+            line.text = bytes.substr(pos, end - pos);
+            pos = nl + 1;
+        }
+        lines_.push_back(std::move(line));
+    }
+}
+
+int ProfileText::findSection(std::string_view section) const {
+    std::string wanted = Trim(section);
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        auto name = HeaderName(lines_[i].text);
+        if (name && IEquals(*name, wanted)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int ProfileText::sectionEnd(int header) const {
+    size_t i = static_cast<size_t>(header) + 1;
+    while (i < lines_.size() && !HeaderName(lines_[i].text))
+        ++i;
+    return static_cast<int>(i);
+}
+
+int ProfileText::findKey(int header, std::string_view key) const {
+    std::string wanted = Trim(key);
+    int end = sectionEnd(header);
+    for (int i = header + 1; i < end; ++i) {
+        auto name = KeyName(lines_[i].text);
+        if (name && IEquals(*name, wanted)) return i;
+    }
+    return -1;
+}
+
+std::string ProfileText::newEol() const {
+    for (const Line& line : lines_)
+        if (!line.eol.empty()) return line.eol;
+    return "\r\n";
+}
+
+std::optional<std::string> ProfileText::get(std::string_view section, std::string_view key) const {
+    int header = findSection(section);
+    if (header < 0) return std::nullopt;
+    int line = findKey(header, key);
+    if (line < 0) return std::nullopt;
+    return ValueOf(lines_[line].text);
+}
+
+std::string ProfileText::get(std::string_view section, std::string_view key,
+                             std::string_view fallback) const {
+    auto value = get(section, key);
+    return value ? *value : std::string(fallback);
+}
+
+bool ProfileText::hasSection(std::string_view section) const {
+    return findSection(section) >= 0;
+}
+
+std::vector<std::string> ProfileText::sections() const {
+    std::vector<std::string> out;
+    for (const Line& line : lines_) {
+        auto name = HeaderName(line.text);
+        if (!name) continue;
+        bool seen = false;
+        for (const auto& s : out)
+            seen = seen || IEquals(s, *name);
+        if (!seen) out.push_back(*name);
+    }
+    return out;
+}
+
+std::vector<std::string> ProfileText::keys(std::string_view section) const {
+    std::vector<std::string> out;
+    int header = findSection(section);
+    if (header < 0) return out;
+    int end = sectionEnd(header);
+    for (int i = header + 1; i < end; ++i) {
+        auto name = KeyName(lines_[i].text);
+        if (!name) continue;
+        bool seen = false;
+        for (const auto& k : out)
+            seen = seen || IEquals(k, *name);
+        if (!seen) out.push_back(*name);
+    }
+    return out;
+}
+
+void ProfileText::set(std::string_view section, std::string_view key, std::string_view value) {
+    if (Trim(section).empty()) return;
+    if (Trim(key).empty()) {
+        eraseSection(section);
+        return;
+    }
+    std::string cleanKey = Trim(OneLine(key));
+    std::string cleanValue = OneLine(value);
+    int header = findSection(section);
+
+    if (cleanValue.empty()) {
+        // Every copy goes, so a later duplicate cannot surface as the key's value.
+        if (header < 0) return;
+        for (int line = findKey(header, cleanKey); line >= 0; line = findKey(header, cleanKey))
+            lines_.erase(lines_.begin() + line);
+        return;
+    }
+
+    std::string text = cleanKey + "=" + cleanValue;
+    if (header < 0) {
+        std::string eol = newEol();
+        if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = eol;
+        lines_.push_back({"[" + Trim(OneLine(section)) + "]", eol});
+        lines_.push_back({text, eol});
+        return;
+    }
+    int line = findKey(header, cleanKey);
+    if (line >= 0) {
+        // The key keeps the spelling it has in the file.
+        lines_[line].text = *KeyName(lines_[line].text) + "=" + cleanValue;
+        return;
+    }
+    // New keys go after the section's last non-blank line, so the blank line that separates
+    // it from the next section stays where it was.
+    int insertAt = sectionEnd(header);
+    while (insertAt > header + 1 && IsBlankLine(lines_[insertAt - 1].text))
+        --insertAt;
+    std::string eol = newEol();
+    if (lines_[insertAt - 1].eol.empty()) lines_[insertAt - 1].eol = eol;
+    lines_.insert(lines_.begin() + insertAt, Line{text, eol});
+}
+
+void ProfileText::eraseSection(std::string_view section) {
+    // Every copy goes: a deleted student must not come back from a duplicate section.
+    for (int header = findSection(section); header >= 0; header = findSection(section))
+        lines_.erase(lines_.begin() + header, lines_.begin() + sectionEnd(header));
+}
+
+std::string ProfileText::bytes() const {
+    std::string out;
+    for (const Line& line : lines_) {
+        out += line.text;
+        out += line.eol;
+    }
+    return out;
+}
+
+namespace {
+
+// Reads a whole file; false with errno set when it cannot be read (ENOENT when missing).
+bool ReadWholeFile(const std::string& path, std::string& out) {
+    out.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return false;
+    }
+    char buffer[16384];
+    while (true) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            int saved = errno;
+            ::close(fd);
+            errno = saved;
+            return false;
+        }
+        if (n == 0) break;
+        out.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return true;
+}
+
+[[noreturn]] void ThrowWriteFailed(const std::string& path, int error) {
+    throw ProfileError(Format("Write to %s failed - %s", path.c_str(), std::strerror(error)));
+}
+
+// Loads the file to be changed; a file that exists but cannot be read must not be replaced
+// by one holding only the new key.
+ProfileText LoadForWrite(const std::string& path) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) {
+        if (errno != ENOENT) ThrowWriteFailed(path, errno);
+        return ProfileText();
+    }
+    return ProfileText(std::move(bytes));
+}
+
+} // namespace
+
+std::string ProfileFile::Read(const std::string& path, std::string_view section, std::string_view key,
+                              std::string_view fallback) {
+    if (path.empty())
+        throw ProfileError(Format("No file specified for GetProfile %.*s, %.*s", int(section.size()),
+                                  section.data(), int(key.size()), key.data()));
+    return Load(path).get(section, key, fallback);
+}
+
+void ProfileFile::Write(const std::string& path, std::string_view section, std::string_view key,
+                        std::string_view value) {
+    if (section.empty()) throw ProfileError("No section specified for WriteProfile");
+    if (path.empty())
+        throw ProfileError(Format("No file specified for WriteProfile %.*s, %.*s", int(section.size()),
+                                  section.data(), int(key.size()), key.data()));
+    ProfileText text = LoadForWrite(path);
+    std::string before = text.bytes();
+    text.set(section, key, value);
+    // Nothing changed (deleting what is not there, or the same value again): leave the file alone.
+    if (text.bytes() == before) return;
+    Save(path, text);
+}
+
+void ProfileFile::EraseSection(const std::string& path, std::string_view section) {
+    if (path.empty())
+        throw ProfileError(
+            Format("No file specified for WriteProfile %.*s, ", int(section.size()), section.data()));
+    ProfileText text = LoadForWrite(path);
+    if (!text.hasSection(section)) return;
+    text.eraseSection(section);
+    Save(path, text);
+}
+
+ProfileText ProfileFile::Load(const std::string& path) {
+    std::string bytes;
+    if (path.empty() || !ReadWholeFile(path, bytes)) return ProfileText();
+    return ProfileText(std::move(bytes));
+}
+
+void ProfileFile::Save(const std::string& path, const ProfileText& text) {
+    if (!WriteFileAtomically(path, text.bytes())) ThrowWriteFailed(path, errno);
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    // Replace the file a symbolic link points at, not the link itself.
+    fs::path target = path;
+    if (fs::is_symlink(target, ec)) {
+        fs::path resolved = fs::weakly_canonical(target, ec);
+        if (!ec) target = resolved;
+    }
+    fs::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0) return false;
+    auto fail = [&](int error) {
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        errno = error;
+        return false;
+    };
+
+    // Keep the old file's permissions; a new file gets the usual ones.
+    struct stat old {};
+    mode_t mode = 0666;
+    if (::stat(target.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    ::fchmod(fd, mode);
+
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail(errno);
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0) return fail(errno);
+    if (::close(fd) != 0) {
+        int error = errno;
+        ::unlink(pattern.c_str());
+        errno = error;
+        return false;
+    }
+    if (::rename(pattern.c_str(), target.c_str()) != 0) {
+        int error = errno;
+        ::unlink(pattern.c_str());
+        errno = error;
+        return false;
+    }
+    // The rename itself survives a power cut only once the folder is on disk.
+    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+} // namespace parlora

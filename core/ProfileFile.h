@@ -1,0 +1,70 @@
+#pragma once
+// INI files with the Windows profile conventions that existing content and records rely on:
+// - sections "[name]" and "key=value" lines; names compared without regard to ASCII case;
+// - blanks around names, around "=" and around the value are ignored;
+// - one pair of surrounding double quotes is removed from a value on reading;
+// - the first matching section and the first matching key win;
+// - lines starting with ";" are comments; unknown lines are kept as they are;
+// - values are byte strings: no re-encoding on the way in or out;
+// - writing keeps every untouched line byte for byte, including CRLF line ends (a new line
+//   uses the file's own line end, CRLF for a new file); an empty value deletes the key;
+//   writing with no key deletes the whole section;
+// - every write goes to a temporary file in the same folder, is flushed and renamed over the
+//   old file, so a crash never leaves a truncated file.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace parlora {
+
+class ProfileText {
+public:
+    ProfileText() = default;
+    explicit ProfileText(std::string bytes);
+
+    // nullopt when the section or key is absent.
+    std::optional<std::string> get(std::string_view section, std::string_view key) const;
+    std::string get(std::string_view section, std::string_view key, std::string_view fallback) const;
+    bool hasSection(std::string_view section) const;
+    std::vector<std::string> sections() const;
+    std::vector<std::string> keys(std::string_view section) const;
+
+    // An empty value deletes the key.
+    void set(std::string_view section, std::string_view key, std::string_view value);
+    void eraseSection(std::string_view section);
+
+    std::string bytes() const;
+
+private:
+    struct Line {
+        std::string text; // without the line end
+        std::string eol;  // "\r\n", "\n" or "" on a last line without one
+    };
+    int findSection(std::string_view section) const;            // index of the header line or -1
+    int sectionEnd(int header) const;                           // index after the section's last line
+    int findKey(int header, std::string_view key) const;        // line index or -1
+    std::string newEol() const;
+
+    std::vector<Line> lines_;
+};
+
+class ProfileFile {
+public:
+    // Missing file, section or key gives the fallback. Values of any length are read whole.
+    static std::string Read(const std::string& path, std::string_view section, std::string_view key,
+                            std::string_view fallback);
+    // Creates the file and the section as needed. Throws ProfileError("Write to %s failed - %s").
+    static void Write(const std::string& path, std::string_view section, std::string_view key,
+                      std::string_view value);
+    static void EraseSection(const std::string& path, std::string_view section);
+
+    static ProfileText Load(const std::string& path); // empty when missing or unreadable
+    static void Save(const std::string& path, const ProfileText& text);
+};
+
+// Replaces `path` with `bytes` through a temporary file in the same folder, fsync and rename.
+// Returns false with errno set on failure, leaving the old file as it was.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+} // namespace parlora

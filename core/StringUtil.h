@@ -1,0 +1,23 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace parlora {
+
+// printf-style formatting for the system's message templates ("Can't find %s").
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+std::string Trim(std::string_view s);
+std::string ToLowerAscii(std::string_view s);
+bool IEquals(std::string_view a, std::string_view b);
+bool IStartsWith(std::string_view s, std::string_view prefix);
+// Whole-string decimal integer (optional sign, surrounding blanks allowed); nullopt otherwise.
+std::optional<long long> ParseInt(std::string_view s);
+int ParseIntOr(std::string_view s, int fallback);
+std::vector<std::string> Split(std::string_view s, char sep);
+// Replaces every occurrence of `from`, ignoring ASCII letter case.
+std::string IReplaceAll(std::string_view s, std::string_view from, std::string_view to);
+
+} // namespace parlora

@@ -1,0 +1,244 @@
+#include "platform/headless/HeadlessPlatform.h"
+
+#include "core/StringUtil.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace parlora {
+
+bool HeadlessDisplay::openWindow(const std::string&, WindowMode mode) {
+    open_ = true;
+    windowMode_ = mode;
+    return true;
+}
+
+void HeadlessDisplay::present(const Surface& frame, const std::vector<Rect>&) {
+    framebuffer_ = frame;
+    ++presents_;
+}
+
+void HeadlessDisplay::showNativeMessage(const std::string&, const std::string& text, bool) {
+    messages_.push_back(text);
+    std::fprintf(stderr, "Parlora: %s\n", text.c_str());
+}
+
+VoiceId HeadlessAudioOut::play(const VoiceRequest& request, std::function<void()> onEnded) {
+    VoiceId id = next_++;
+    int channels = std::max(1, request.channels);
+    int rate = std::max(1, request.sampleRate);
+    uint64_t frames = request.samples ? request.samples->size() / size_t(channels) : 0;
+    uint64_t lengthMs = (frames * 1000 + uint64_t(rate) - 1) / uint64_t(rate);
+    log_.push_back({clock_.nowMs(), request.label, lengthMs, false, clock_.nowMs() + lengthMs});
+    size_t logIndex = log_.size() - 1;
+    TimerId timer = 0;
+    if (dispatcher_) {
+        timer = dispatcher_->setTimer(uint32_t(lengthMs), false, [this, id, onEnded] {
+            auto it = voices_.find(id);
+            if (it == voices_.end()) return;
+            voices_.erase(it);
+            // The end is posted, as a device's completion would be.
+            if (onEnded) dispatcher_->post(onEnded);
+        });
+    }
+    voices_[id] = Voice{clock_.nowMs(), frames, rate, timer, logIndex};
+    return id;
+}
+
+void HeadlessAudioOut::stop(VoiceId id) {
+    auto it = voices_.find(id);
+    if (it == voices_.end()) return;
+    if (dispatcher_) dispatcher_->killTimer(it->second.timer);
+    log_[it->second.logIndex].stopped = true;
+    log_[it->second.logIndex].endMs = clock_.nowMs();
+    voices_.erase(it);
+}
+
+uint64_t HeadlessAudioOut::framesPlayed(VoiceId id) const {
+    auto it = voices_.find(id);
+    if (it == voices_.end()) return 0;
+    uint64_t elapsed = clock_.nowMs() - it->second.start;
+    return std::min(it->second.frames, elapsed * uint64_t(it->second.rate) / 1000);
+}
+
+bool HeadlessAudioIn::start(int sampleRate, int blockFrames,
+                            std::function<void(std::vector<int16_t>)> onBlock) {
+    if (!dispatcher_ || blockFrames <= 0 || sampleRate <= 0) return false;
+    stop();
+    rate_ = sampleRate;
+    produced_ = 0;
+    uint32_t blockMs = uint32_t(uint64_t(blockFrames) * 1000 / uint64_t(sampleRate));
+    timer_ = dispatcher_->setTimer(std::max<uint32_t>(blockMs, 1), true, [this, blockFrames, onBlock] {
+        std::vector<int16_t> block(static_cast<size_t>(blockFrames));
+        for (auto& s : block) {
+            s = int16_t(3000 * std::sin(2 * M_PI * 440.0 * double(produced_) / rate_));
+            ++produced_;
+        }
+        onBlock(std::move(block));
+    });
+    return true;
+}
+
+std::vector<int16_t> HeadlessAudioIn::stop() {
+    if (timer_ && dispatcher_) dispatcher_->killTimer(timer_);
+    timer_ = 0;
+    return {};
+}
+
+bool HeadlessShell::openUrl(const std::string& url) {
+    urls_.push_back(url);
+    return true;
+}
+
+int HeadlessShell::startProgram(const std::string&, const std::vector<std::string>&, const std::string&) {
+    return -1; // headless runs start no other programs
+}
+
+std::optional<int> HeadlessShell::pollProgram(int) { return -1; }
+
+std::vector<std::string> HeadlessShell::discMounts() const { return discs_; }
+
+void HeadlessVolume::set(uint16_t value) {
+    value_ = value;
+    if (onChange_) onChange_(value);
+}
+
+HeadlessPlatform::HeadlessPlatform() {
+    // Tests of the disc search name their fake disc drives here.
+    if (const char* discs = std::getenv("PARLORA_DISC_MOUNTS"))
+        if (*discs) shell_.setDiscMounts(Split(discs, ':'));
+    if (const char* lang = std::getenv("LANG")) shell_.setLocaleName(lang);
+}
+
+void HeadlessPlatform::attach(Dispatcher& dispatcher) {
+    dispatcher_ = &dispatcher;
+    audioOut_.attach(dispatcher);
+    audioIn_.attach(dispatcher);
+}
+
+bool HeadlessPlatform::loadScript(const std::string& path, std::string& error) {
+    std::ifstream in(path);
+    if (!in) {
+        error = "Cannot read script " + path;
+        return false;
+    }
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    setScriptLines(std::move(lines));
+    return true;
+}
+
+void HeadlessPlatform::setScriptLines(std::vector<std::string> lines) {
+    script_ = std::move(lines);
+    nextLine_ = 0;
+    finished_ = false;
+    failed_ = false;
+}
+
+void HeadlessPlatform::fail(const std::string& why) {
+    std::fprintf(stderr, "script line %zu failed: %s\n", nextLine_, why.c_str());
+    failed_ = true;
+    finished_ = true;
+    if (dispatcher_) dispatcher_->quit(1);
+}
+
+static std::string KeyName(const std::string& name) {
+    // Accept the usual spellings in scripts.
+    if (IEquals(name, "Enter") || IEquals(name, "Return")) return "Return";
+    if (IEquals(name, "Backspace")) return "BackSpace";
+    if (IEquals(name, "Esc")) return "Escape";
+    return name;
+}
+
+void HeadlessPlatform::runScriptLine(const std::string& raw, std::vector<InputEvent>& out) {
+    std::string line = Trim(raw);
+    if (line.empty() || line[0] == '#') return;
+    size_t sp = line.find(' ');
+    std::string cmd = ToLowerAscii(line.substr(0, sp));
+    std::string arg = sp == std::string::npos ? "" : Trim(line.substr(sp + 1));
+    if (cmd == "click" || cmd == "dblclick" || cmd == "rclick") {
+        std::istringstream is(arg);
+        int x, y;
+        if (!(is >> x >> y)) return fail("click needs X Y: " + line);
+        InputEvent e;
+        e.x = x;
+        e.y = y;
+        e.kind = InputEvent::Kind::MouseMove;
+        out.push_back(e);
+        e.button = cmd == "rclick" ? MouseButton::Right : MouseButton::Left;
+        int presses = cmd == "dblclick" ? 2 : 1;
+        for (int i = 1; i <= presses; ++i) {
+            e.clicks = i;
+            e.kind = InputEvent::Kind::MouseDown;
+            out.push_back(e);
+            e.kind = InputEvent::Kind::MouseUp;
+            out.push_back(e);
+        }
+    } else if (cmd == "move") {
+        std::istringstream is(arg);
+        InputEvent e;
+        if (!(is >> e.x >> e.y)) return fail("move needs X Y: " + line);
+        out.push_back(e);
+    } else if (cmd == "wait") {
+        auto ms = ParseInt(arg);
+        if (!ms || *ms < 0) return fail("wait needs milliseconds: " + line);
+        waiting_ = true;
+        waitUntil_ = clock_.nowMs() + uint64_t(*ms);
+    } else if (cmd == "type") {
+        InputEvent e;
+        e.kind = InputEvent::Kind::Text;
+        e.text = arg;
+        out.push_back(e);
+    } else if (cmd == "key") {
+        if (arg.empty()) return fail("key needs a name");
+        InputEvent e;
+        e.kind = InputEvent::Kind::KeyDown;
+        e.key = KeyName(arg);
+        out.push_back(e);
+        e.kind = InputEvent::Kind::KeyUp;
+        out.push_back(e);
+    } else if (cmd == "shot") {
+        if (arg.empty()) return fail("shot needs a file name");
+        try {
+            display_.framebuffer().savePng(arg);
+        } catch (const std::exception& ex) {
+            return fail(ex.what());
+        }
+    } else if (cmd == "expect-screen") {
+        std::string actual = host_ ? host_->currentScreenClass() : "";
+        if (actual != arg) return fail("expected screen " + arg + ", found " + (actual.empty() ? "none" : actual));
+    } else if (cmd == "answer") {
+        if (!host_ || arg.empty()) return fail("answer needs a button name");
+        host_->queueDialogAnswer(arg);
+    } else {
+        fail("unknown script command: " + line);
+    }
+}
+
+void HeadlessPlatform::waitEvents(int64_t timeoutMs, std::vector<InputEvent>& out) {
+    if (timeoutMs == 0 || finished_) return;
+    if (waiting_) {
+        uint64_t now = clock_.nowMs();
+        uint64_t target = waitUntil_;
+        if (timeoutMs > 0) target = std::min(target, now + uint64_t(timeoutMs));
+        clock_.set(target);
+        if (clock_.nowMs() >= waitUntil_) waiting_ = false;
+        return;
+    }
+    // One line per idle moment, so the program handles each step before the next.
+    while (nextLine_ < script_.size() && out.empty() && !waiting_ && !finished_) {
+        ++nextLine_;
+        runScriptLine(script_[nextLine_ - 1], out);
+        if (!out.empty() || waiting_) return;
+    }
+    if (finished_) return;
+    if (nextLine_ >= script_.size() && out.empty() && !waiting_) {
+        finished_ = true;
+        if (dispatcher_) dispatcher_->quit(0);
+    }
+}
+
+} // namespace parlora

@@ -1,0 +1,254 @@
+#include "platform/sdl/SdlDisplay.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace parlora {
+
+namespace {
+
+// A short sine with soft edges, so the beep does not click.
+std::shared_ptr<const std::vector<int16_t>> makeBeepTone() {
+    const int rate = 44100, frames = rate * 80 / 1000, edge = rate * 5 / 1000;
+    auto tone = std::make_shared<std::vector<int16_t>>(size_t(frames));
+    for (int i = 0; i < frames; ++i) {
+        double envelope = std::min({1.0, double(i) / edge, double(frames - 1 - i) / edge});
+        (*tone)[size_t(i)] = int16_t(9000.0 * envelope * std::sin(2.0 * M_PI * 880.0 * i / rate));
+    }
+    return tone;
+}
+
+bool realVideoDriver() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0;
+}
+
+} // namespace
+
+SdlDisplay::SdlDisplay(IAudioOut& audio) : audio_(audio) {}
+
+SdlDisplay::~SdlDisplay() {
+    closeWindow();
+    for (auto*& c : cursors_) {
+        if (c) SDL_FreeCursor(c);
+        c = nullptr;
+    }
+}
+
+bool SdlDisplay::initVideo() {
+    if (videoAvailable_) return true;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "Parlora: no display: %s\n", SDL_GetError());
+        return false;
+    }
+    videoAvailable_ = true;
+    return true;
+}
+
+DisplayMode SdlDisplay::desktopMode() const {
+    DisplayMode mode{0, 0, 0};
+    if (!videoAvailable_) return mode;
+    const int index = window_ ? std::max(0, SDL_GetWindowDisplayIndex(window_)) : 0;
+    SDL_DisplayMode dm{};
+    if (SDL_GetDesktopDisplayMode(index, &dm) != 0) return mode;
+    mode.width = dm.w;
+    mode.height = dm.h;
+    mode.bitsPerPixel = int(SDL_BITSPERPIXEL(dm.format));
+    // Packed 24-bit formats report 24; "unknown" reports 0 although such screens are true colour.
+    if (mode.bitsPerPixel == 0) mode.bitsPerPixel = 32;
+    return mode;
+}
+
+bool SdlDisplay::createRenderer() {
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer_) return false;
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, textureW_,
+                                 textureH_);
+    return texture_ != nullptr;
+}
+
+bool SdlDisplay::openWindow(const std::string& caption, WindowMode mode) {
+    if (!videoAvailable_) return false;
+    closeWindow();
+    mode_ = mode;
+    textureW_ = ContentWidth;
+    textureH_ = ContentHeight;
+    hasFrame_ = false;
+    switch (mode) {
+    case WindowMode::MaximisedCentred:
+        // Restored, it is exactly the content's size, centred; maximised, the content is centred in it.
+        window_ = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   ContentWidth, ContentHeight, SDL_WINDOW_RESIZABLE | SDL_WINDOW_MAXIMIZED);
+        break;
+    case WindowMode::BorderlessAtOrigin:
+        window_ = SDL_CreateWindow(caption.c_str(), 0, 0, ContentWidth, ContentHeight, SDL_WINDOW_BORDERLESS);
+        break;
+    case WindowMode::ForcedMode: {
+        SDL_DisplayMode want{};
+        want.w = ContentWidth;
+        want.h = ContentHeight;
+        SDL_DisplayMode closest{};
+        if (!SDL_GetClosestDisplayMode(0, &want, &closest) || closest.w != ContentWidth ||
+            closest.h != ContentHeight)
+            return false;
+        window_ = SDL_CreateWindow(caption.c_str(), 0, 0, ContentWidth, ContentHeight,
+                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+        if (!window_) return false;
+        if (SDL_SetWindowDisplayMode(window_, &closest) != 0 ||
+            SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) != 0) {
+            closeWindow();
+            return false;
+        }
+        SDL_ShowWindow(window_);
+        break;
+    }
+    }
+    if (!window_) {
+        std::fprintf(stderr, "Parlora: cannot make the window: %s\n", SDL_GetError());
+        return false;
+    }
+    if (!createRenderer()) {
+        std::fprintf(stderr, "Parlora: cannot draw in the window: %s\n", SDL_GetError());
+        closeWindow();
+        return false;
+    }
+    updateOrigin();
+    redraw(); // black until the first frame
+    SDL_StartTextInput();
+    return true;
+}
+
+void SdlDisplay::closeWindow() {
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (window_) {
+        SDL_StopTextInput();
+        SDL_DestroyWindow(window_);
+    }
+    texture_ = nullptr;
+    renderer_ = nullptr;
+    window_ = nullptr;
+    hasFrame_ = false;
+}
+
+void SdlDisplay::updateOrigin() {
+    if (!window_ || !renderer_) return;
+    int ww = 0, wh = 0, ow = 0, oh = 0;
+    SDL_GetWindowSize(window_, &ww, &wh);
+    if (SDL_GetRendererOutputSize(renderer_, &ow, &oh) != 0 || ow <= 0 || oh <= 0) {
+        ow = ww;
+        oh = wh;
+    }
+    origin_.scale = ww > 0 ? float(ow) / float(ww) : 1.0f;
+    // A window smaller than the content shows its top-left part rather than cutting off the top-left.
+    origin_.x = std::max(0, (ow - textureW_) / 2);
+    origin_.y = std::max(0, (oh - textureH_) / 2);
+}
+
+void SdlDisplay::contentScreenPosition(int& x, int& y) const {
+    x = y = 0;
+    if (!window_) return;
+    SDL_GetWindowPosition(window_, &x, &y);
+    x += int(float(origin_.x) / origin_.scale);
+    y += int(float(origin_.y) / origin_.scale);
+}
+
+void SdlDisplay::redraw() {
+    if (!renderer_) return;
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    if (hasFrame_ && texture_) {
+        SDL_Rect dst{origin_.x, origin_.y, textureW_, textureH_};
+        SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+    }
+    SDL_RenderPresent(renderer_);
+}
+
+void SdlDisplay::present(const Surface& frame, const std::vector<Rect>& dirty) {
+    if (!renderer_ || frame.empty()) return;
+    if (frame.width() != textureW_ || frame.height() != textureH_ || !texture_) {
+        // Not the usual size: a texture to match, and every pixel is new.
+        if (texture_) SDL_DestroyTexture(texture_);
+        textureW_ = frame.width();
+        textureH_ = frame.height();
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                     textureW_, textureH_);
+        if (!texture_) return;
+        hasFrame_ = false;
+        updateOrigin();
+    }
+    auto upload = [&](const Rect& r) {
+        Rect c = r.intersect(frame.bounds());
+        if (c.empty()) return;
+        SDL_Rect sr{c.x, c.y, c.w, c.h};
+        SDL_UpdateTexture(texture_, &sr, frame.row(c.y) + c.x, frame.strideBytes());
+    };
+    // Until a whole frame has gone up the texture holds garbage, so the first one is copied whole.
+    if (dirty.empty() || !hasFrame_) {
+        upload(frame.bounds());
+    } else {
+        for (const Rect& r : dirty)
+            upload(r);
+    }
+    hasFrame_ = true;
+    redraw();
+}
+
+bool SdlDisplay::handleWindowEvent(const SDL_Event& e) {
+    if (e.type == SDL_RENDER_TARGETS_RESET || e.type == SDL_RENDER_DEVICE_RESET) {
+        // The texture's contents are lost; the next present must send a whole frame.
+        hasFrame_ = false;
+        redraw();
+        return true;
+    }
+    if (e.type != SDL_WINDOWEVENT || !window_ || e.window.windowID != SDL_GetWindowID(window_)) return false;
+    switch (e.window.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_RESIZED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED:
+        updateOrigin();
+        redraw();
+        return true;
+    case SDL_WINDOWEVENT_EXPOSED:
+        redraw();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SdlDisplay::setCursor(CursorKind kind) {
+    if (!videoAvailable_) return;
+    const int index = int(kind);
+    if (index < 0 || index >= int(cursors_.size())) return;
+    if (!cursors_[size_t(index)]) {
+        const SDL_SystemCursor id = kind == CursorKind::Hourglass ? SDL_SYSTEM_CURSOR_WAIT
+                                    : kind == CursorKind::Hand    ? SDL_SYSTEM_CURSOR_HAND
+                                                                  : SDL_SYSTEM_CURSOR_ARROW;
+        cursors_[size_t(index)] = SDL_CreateSystemCursor(id);
+    }
+    if (cursors_[size_t(index)]) SDL_SetCursor(cursors_[size_t(index)]);
+}
+
+void SdlDisplay::beep() {
+    if (!beepTone_) beepTone_ = makeBeepTone();
+    VoiceRequest request;
+    request.samples = beepTone_;
+    request.sampleRate = 44100;
+    request.channels = 1;
+    request.label = "beep";
+    audio_.play(request, {});
+}
+
+void SdlDisplay::showNativeMessage(const std::string& title, const std::string& text, bool error) {
+    std::fprintf(stderr, "Parlora: %s\n", text.c_str());
+    if (!videoAvailable_ || !realVideoDriver()) return;
+    SDL_ShowSimpleMessageBox(error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION, title.c_str(),
+                             text.c_str(), window_);
+}
+
+} // namespace parlora

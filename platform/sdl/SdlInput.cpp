@@ -1,0 +1,112 @@
+#include "platform/sdl/SdlInput.h"
+
+namespace parlora {
+
+std::string SdlKeyName(SDL_Keycode key) {
+    switch (key) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return "Return";
+    case SDLK_BACKSPACE:
+        return "BackSpace";
+    case SDLK_ESCAPE:
+        return "Escape";
+    case SDLK_TAB:
+        return "Tab";
+    case SDLK_LEFT:
+        return "Left";
+    case SDLK_RIGHT:
+        return "Right";
+    case SDLK_UP:
+        return "Up";
+    case SDLK_DOWN:
+        return "Down";
+    case SDLK_DELETE:
+        return "Delete";
+    case SDLK_HOME:
+        return "Home";
+    case SDLK_END:
+        return "End";
+    default:
+        break;
+    }
+    if ((key >= SDLK_a && key <= SDLK_z) || (key >= SDLK_0 && key <= SDLK_9))
+        return std::string(1, char(key));
+    const char* name = SDL_GetKeyName(key);
+    return name ? std::string(name) : std::string();
+}
+
+int ClicksFromSdl(int sdlClicks) {
+    return (sdlClicks >= 2 && sdlClicks % 2 == 0) ? 2 : 1;
+}
+
+namespace {
+
+void place(InputEvent& ev, int wx, int wy, const ContentOrigin& origin) {
+    ev.x = int(float(wx) * origin.scale) - origin.x;
+    ev.y = int(float(wy) * origin.scale) - origin.y;
+}
+
+bool buttonOf(Uint8 sdlButton, MouseButton& button) {
+    switch (sdlButton) {
+    case SDL_BUTTON_LEFT:
+        button = MouseButton::Left;
+        return true;
+    case SDL_BUTTON_RIGHT:
+        button = MouseButton::Right;
+        return true;
+    case SDL_BUTTON_MIDDLE:
+        button = MouseButton::Middle;
+        return true;
+    default:
+        return false; // side buttons mean nothing here
+    }
+}
+
+} // namespace
+
+bool TranslateSdlInput(const SDL_Event& e, const ContentOrigin& origin, std::vector<InputEvent>& out) {
+    InputEvent ev;
+    switch (e.type) {
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (!buttonOf(e.button.button, ev.button)) return true;
+        ev.kind = e.type == SDL_MOUSEBUTTONDOWN ? InputEvent::Kind::MouseDown : InputEvent::Kind::MouseUp;
+        ev.clicks = ClicksFromSdl(e.button.clicks);
+        place(ev, e.button.x, e.button.y, origin);
+        out.push_back(std::move(ev));
+        return true;
+    case SDL_MOUSEMOTION:
+        ev.kind = InputEvent::Kind::MouseMove;
+        place(ev, e.motion.x, e.motion.y, origin);
+        out.push_back(std::move(ev));
+        return true;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        ev.kind = e.type == SDL_KEYDOWN ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp;
+        ev.key = SdlKeyName(e.key.keysym.sym);
+        if (ev.key.empty()) return true;
+        out.push_back(std::move(ev));
+        return true;
+    case SDL_TEXTINPUT:
+        ev.kind = InputEvent::Kind::Text;
+        ev.text = e.text.text;
+        if (!ev.text.empty()) out.push_back(std::move(ev));
+        return true;
+    case SDL_QUIT:
+        ev.kind = InputEvent::Kind::CloseRequest;
+        out.push_back(std::move(ev));
+        return true;
+    case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+            ev.kind = InputEvent::Kind::CloseRequest;
+            out.push_back(std::move(ev));
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+} // namespace parlora

@@ -1,0 +1,376 @@
+#include "shell/FormMain.h"
+
+#include "core/Errors.h"
+#include "core/PathResolver.h"
+#include "core/ProfileFile.h"
+#include "core/StringUtil.h"
+#include "platform/OsInfo.h"
+#include "platform/SingleInstance.h"
+#include "platform/XdgFolders.h"
+#include "shell/InsertDiscDialog.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace parlora {
+
+TForm_Main::TForm_Main(IPlatform& platform, std::vector<std::string> args)
+    : platform_(platform), args_(std::move(args)), dispatcher_(platform.clock(), &platform) {
+    platform_.attach(dispatcher_);
+    dispatcher_.setInputHandler([this](const InputEvent& e) { HandleInput(e); });
+    dispatcher_.setPaintHandler([this] { Paint(); });
+}
+
+TForm_Main::~TForm_Main() = default;
+
+StartOptions TForm_Main::ParseOptions(const std::vector<std::string>& args) {
+    StartOptions o;
+    for (const std::string& arg : args) {
+        size_t eq = arg.find('=');
+        std::string name = ToLowerAscii(Trim(arg.substr(0, eq)));
+        std::string value = eq == std::string::npos ? "" : Trim(arg.substr(eq + 1));
+        // Whole numbers that are not numbers count as "none".
+        auto number = [&value] { return std::max(0, ParseIntOr(value, 0)); };
+        if (name == "force") {
+            o.force = true;
+        } else if (name == "quiz") {
+            o.quiz = true;
+        } else if (name == "remote") {
+            o.network = true;
+            o.networkId = ParseIntOr(value, 0);
+        } else if (name == "target") {
+            o.requestedTarget = number();
+        } else if (name == "timeout") {
+            o.timeoutMinutes = number();
+        } else if (name == "source") {
+            o.requestedSource = number();
+        } else if (name == "data") {
+            o.dataPath = value;
+        } else if (name == "cdname") {
+            o.discName = value;
+        }
+    }
+    return o;
+}
+
+int TForm_Main::Run() {
+    if (!CreateWindow()) return exitCode_;
+    FormShow();
+    if (!closing_) dispatcher_.run();
+    FormDestroy();
+    return exitCode_;
+}
+
+bool TForm_Main::CreateWindow() {
+    // The course's home: $PARLORA_HOME, an unpacked course beside the program, or an installed one.
+    const char* home = std::getenv("PARLORA_HOME");
+    std::string exeDir = ExecutableDir();
+    if (home && *home) {
+        folders_.ProgramDir = home;
+    } else if (PathResolver::IsDirectory(exeDir + "/data") || PathResolver::IsDirectory(exeDir + "/Update")) {
+        folders_.ProgramDir = exeDir;
+    } else {
+        folders_.ProgramDir = exeDir + "/../share/parlora";
+    }
+    while (folders_.ProgramDir.size() > 1 && folders_.ProgramDir.back() == '/') folders_.ProgramDir.pop_back();
+
+    std::ifstream help(PathResolver::Resolve(folders_.ProgramDir + "/helpind.txt"));
+    for (std::string line; std::getline(help, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        helpIndex_.push_back(line);
+    }
+
+    instance_ = std::make_unique<SingleInstance>();
+    if (!instance_->acquire(RuntimeDir() + "/parloraplus.lock")) {
+        platform_.display().showNativeMessage("Parlora Plus!", "Parlora is already running", false);
+        exitCode_ = 1;
+        return false;
+    }
+
+    options_ = ParseOptions(args_);
+
+    DisplayMode desk = platform_.display().desktopMode();
+    if (!options_.force && (desk.width < 1024 || desk.height < 766)) {
+        platform_.display().showNativeMessage(
+            "Parlora Plus!",
+            Format("Parlora requires a screen resolution at least %d x %d.  Please increase your screen resolution "
+                   "and/or decrease your text size (DPI) and try again.",
+                   1024, 768),
+            true);
+        exitCode_ = 1;
+        return false;
+    }
+    bool open = false;
+    if (options_.force) {
+        open = platform_.display().openWindow("Parlora Plus!", WindowMode::ForcedMode);
+        if (!open) {
+            options_.force = false;
+            platform_.display().showNativeMessage("Parlora Plus!", "Couldn't set required screen-res", false);
+        }
+    }
+    if (!open) {
+        WindowMode mode = (desk.width <= 1024 || desk.height <= 768) ? WindowMode::BorderlessAtOrigin
+                                                                     : WindowMode::MaximisedCentred;
+        open = platform_.display().openWindow("Parlora Plus!", mode);
+    }
+    if (!open) {
+        platform_.display().showNativeMessage("Parlora Plus!", "Cannot open the program's window.", true);
+        exitCode_ = 1;
+        return false;
+    }
+    dispatcher_.invalidate();
+    return true;
+}
+
+void TForm_Main::FormShow() {
+    if (!InitialiseCourse()) {
+        exitCode_ = 1;
+        closing_ = true;
+        return;
+    }
+    std::unique_ptr<TPlaceholderScreen> first;
+    if (options_.quiz) {
+        first = std::make_unique<TPlaceholderScreen>("TForm_Menu", "quiz mode");
+    } else if (PathResolver::IsFile(folders_.InterfaceDir + "\\start\\CustomStart.txt")) {
+        first = std::make_unique<TPlaceholderScreen>("TForm_CustomStart", "start\\CustomStart.txt");
+    } else if (PathResolver::IsDirectory(folders_.InterfaceDir + "\\iPod")) {
+        first = std::make_unique<TPlaceholderScreen>("TForm_StartNew", "screen code 1");
+    } else {
+        first = std::make_unique<TPlaceholderScreen>("TForm_Start", "screen code 1");
+    }
+    first->onClick = [this] { RequestScreen(9, 1); };
+    ShowScreen(std::move(first));
+    TScreen* shown = screen_.get();
+    dispatcher_.post(shown->guard(), [shown] { shown->Start(); });
+}
+
+void TForm_Main::ShowScreen(std::unique_ptr<TScreen> screen) {
+    screen_ = std::move(screen);
+    dispatcher_.invalidate();
+}
+
+void TForm_Main::RequestScreen(int screenCode, int transitionKind) {
+    int code = screenCode & 0xFF, kind = transitionKind & 0xFF;
+    dispatcher_.post(Guard{}, [this, code, kind] { HandleScreenRequest(code, kind); }, true);
+}
+
+void TForm_Main::HandleScreenRequest(int code, int kind) {
+    if (code == 0) {
+        Close();
+        return;
+    }
+    auto next = std::make_unique<TPlaceholderScreen>(
+        Format("Screen %d", code), Format("screen code %d, transition %d; click to go back", code, kind));
+    next->onClick = [this] { RequestScreen(1, 2); };
+    ShowScreen(std::move(next));
+    dispatcher_.discardInput();
+    screen_->Start();
+}
+
+void TForm_Main::Close() {
+    if (closing_) return;
+    // Closing inside a dialog's nested loop waits until that loop has ended.
+    if (dispatcher_.modalDepth() > 0) {
+        dispatcher_.post(Guard{}, [this] { Close(); }, true);
+        return;
+    }
+    closing_ = true;
+    dispatcher_.quit(exitCode_);
+}
+
+std::string TForm_Main::currentScreenClass() const { return screen_ ? screen_->ClassName() : ""; }
+
+void TForm_Main::queueDialogAnswer(const std::string& button) {
+    MsgButton b = ButtonFromName(button);
+    if (b == MsgButton::None) throw AppError("Unknown dialog button " + button);
+    scriptedAnswers_.push_back(b);
+}
+
+void TForm_Main::HandleInput(const InputEvent& e) {
+    if (e.kind == InputEvent::Kind::CloseRequest) {
+        Close();
+        return;
+    }
+    if (screen_) screen_->HandleInput(e);
+    dispatcher_.invalidate();
+}
+
+void TForm_Main::Paint() {
+    if (!platform_.display().windowOpen()) return;
+    frame_.fill(0xFF000000u);
+    if (screen_) screen_->Paint(frame_);
+    for (TModalDialog* d : dialogs_) d->Paint(frame_);
+    platform_.display().present(frame_, {});
+}
+
+void TForm_Main::RunDialog(TModalDialog& dialog) {
+    dialogs_.push_back(&dialog);
+    dispatcher_.pushModalInput([this, &dialog](const InputEvent& e) {
+        if (e.kind == InputEvent::Kind::CloseRequest) {
+            Close();
+            return;
+        }
+        dialog.HandleInput(e);
+        dispatcher_.invalidate();
+    });
+    dispatcher_.invalidate();
+    try {
+        dispatcher_.runModal([&dialog] { return dialog.finished(); });
+    } catch (...) {
+        dispatcher_.popModalInput();
+        dialogs_.pop_back();
+        throw;
+    }
+    dispatcher_.popModalInput();
+    dialogs_.pop_back();
+    dispatcher_.invalidate();
+}
+
+int TForm_Main::MatchHelpIndex(const std::string& text) const {
+    std::string lower = ToLowerAscii(text);
+    for (size_t i = 0; i < helpIndex_.size(); ++i) {
+        size_t eq = helpIndex_[i].find('=');
+        std::string name = ToLowerAscii(helpIndex_[i].substr(0, eq));
+        if (!name.empty() && lower.find(name) != std::string::npos) return int(i);
+    }
+    return -1;
+}
+
+MsgButton TForm_Main::ShowAppMessage(const std::string& text, MsgKind kind, int helpContext,
+                                     std::vector<MsgButton> buttons) {
+    int match = MatchHelpIndex(text);
+    if (match >= 0) {
+        helpContext = match;
+        if (std::find(buttons.begin(), buttons.end(), MsgButton::Help) == buttons.end())
+            buttons.push_back(MsgButton::Help);
+    }
+    if (buttons.empty()) buttons.push_back(MsgButton::OK);
+    auto onHelp = [this, helpContext] {
+        if (helpContext < 0 || size_t(helpContext) >= helpIndex_.size()) return;
+        const std::string& line = helpIndex_[size_t(helpContext)];
+        size_t eq = line.find('=');
+        if (eq != std::string::npos) OpenHelpLink(line.substr(eq + 1));
+    };
+    if (platform_.headless() || !platform_.display().windowOpen()) {
+        // Headless runs take the script's answers; without one, the first button other than Help.
+        MsgButton answer = MsgButton::None;
+        while (!scriptedAnswers_.empty() && answer == MsgButton::None) {
+            MsgButton a = scriptedAnswers_.front();
+            scriptedAnswers_.pop_front();
+            if (a == MsgButton::Help) {
+                onHelp();
+                continue;
+            }
+            if (std::find(buttons.begin(), buttons.end(), a) != buttons.end()) answer = a;
+        }
+        if (answer == MsgButton::None)
+            for (MsgButton b : buttons)
+                if (b != MsgButton::Help) {
+                    answer = b;
+                    break;
+                }
+        if (!platform_.display().windowOpen()) {
+            platform_.display().showNativeMessage("Parlora Plus!", text, kind == MsgKind::Error);
+        } else {
+            std::fprintf(stderr, "Parlora: %s [%s]\n", text.c_str(), ButtonCaption(answer).c_str());
+        }
+        return answer;
+    }
+    TMessageDialog dialog(text, kind, buttons, onHelp);
+    platform_.display().setCursor(CursorKind::Arrow);
+    RunDialog(dialog);
+    return dialog.result();
+}
+
+static std::string PercentEncode(const std::string& s) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : s) {
+        bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                    std::string_view("-._~/?=&:;,+@!$'()*%").find(char(c)) != std::string_view::npos;
+        if (keep) {
+            out += char(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string TForm_Main::BuildHelpLink(const std::string& linkTemplate) const {
+    auto [major, minor] = OsVersion();
+    int target = targetNumber >= 0 ? targetNumber : 0;
+    int source = sourceNumber >= 0 ? sourceNumber : (localeSourceNumber ? localeSourceNumber() : 1);
+    const std::pair<std::string, std::string> values[] = {
+        {"rng", "QOR"},
+        {"trg", Format("%.3d", target)},
+        {"src", Format("%.3d", source)},
+        {"os", Format("%s%d.%d", "LINUX", major, minor)},
+    };
+    std::string link = linkTemplate;
+    for (const auto& [name, value] : values) link = IReplaceAll(link, "[[" + name + "]]", name + "=" + value);
+    return "http://" + PercentEncode(link);
+}
+
+void TForm_Main::OpenHelpLink(const std::string& linkTemplate) {
+    platform_.display().setCursor(CursorKind::Hourglass);
+    platform_.shell().openUrl(BuildHelpLink(linkTemplate));
+    platform_.display().setCursor(CursorKind::Arrow);
+}
+
+void TForm_Main::DebugLog(const std::string& text) {
+    if (!config_.IsLoaded() || !settings_.Debug) return;
+    std::fprintf(stderr, "[debug] %s\n", text.c_str());
+    std::ofstream log(RuntimeDir() + "/parlora-debug.log", std::ios::app);
+    log << text << '\n';
+}
+
+void TForm_Main::DebugLogFmt(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    char buf[4096];
+    std::vsnprintf(buf, sizeof buf, fmt, args);
+    va_end(args);
+    DebugLog(buf);
+}
+
+bool TForm_Main::OnAppMessage(const InputEvent& e) {
+    if (e.isLeftDown() && options_.timeoutMinutes > 0) RestartInactivityTimer();
+    return false;
+}
+
+void TForm_Main::RestartInactivityTimer() {
+    if (inactivityTimer_) dispatcher_.killTimer(inactivityTimer_);
+    inactivityTimer_ = dispatcher_.setTimer(uint32_t(options_.timeoutMinutes) * 60000u, false, [this] {
+        inactivityTimer_ = 0;
+        timedOut_ = true;
+        Close();
+    });
+}
+
+void TForm_Main::InstallErrorHandler() {
+    dispatcher_.setErrorHandler([this](const std::exception& e) {
+        platform_.display().setCursor(CursorKind::Arrow);
+        MsgButton b = ShowAppMessage(e.what(), MsgKind::Error, -1, {MsgButton::Abort, MsgButton::Ignore});
+        if (b == MsgButton::Abort) {
+            exitCode_ = 1;
+            Close();
+        }
+    });
+    dispatcher_.setAppHook([this](const InputEvent& e) { return OnAppMessage(e); });
+}
+
+void TForm_Main::FormDestroy() {
+    if (initialised_ && !folders_.TempDir.empty()) DeleteFolderTree(folders_.TempDir);
+    screen_.reset();
+    platform_.display().closeWindow();
+    instance_.reset();
+}
+
+} // namespace parlora

@@ -1,0 +1,123 @@
+#pragma once
+// The one main window: start-up, the shared state of the course and the services every screen uses.
+#include "core/ConfigFile.h"
+#include "core/Surface.h"
+#include "platform/Dispatcher.h"
+#include "platform/Platform.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "shell/CourseState.h"
+#include "shell/ModalDialog.h"
+#include "shell/RandomStream.h"
+#include "shell/Screen.h"
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace parlora {
+
+class SingleInstance;
+
+inline constexpr const char* kRegistrySectionName = "Software\\Lingwell\\ParloraPlus";
+
+class TForm_Main : public IScriptHost {
+public:
+    TForm_Main(IPlatform& platform, std::vector<std::string> args);
+    ~TForm_Main() override;
+
+    // Creation, first show, the message loop and destruction; returns the process exit code.
+    int Run();
+
+    static StartOptions ParseOptions(const std::vector<std::string>& args);
+
+    // Services of the main window.
+    void RequestScreen(int screenCode, int transitionKind);
+    MsgButton ShowAppMessage(const std::string& text, MsgKind kind, int helpContext,
+                             std::vector<MsgButton> buttons);
+    void OpenHelpLink(const std::string& linkTemplate);
+    std::string BuildHelpLink(const std::string& linkTemplate) const;
+    // Index of the first help-index line whose name occurs in the text, or -1.
+    int MatchHelpIndex(const std::string& text) const;
+    void DebugLog(const std::string& text);
+    void DebugLogFmt(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    bool OnAppMessage(const InputEvent& e);
+    void RestartInactivityTimer();
+    void Close();
+
+    // Configuration and data location.
+    bool InitialiseCourse();
+    static bool IsDataDirectory(const std::string& path);
+    std::string ReadConfigString(const std::string& section, const std::string& key, const std::string& def) const;
+    int ReadConfigInt(const std::string& section, const std::string& key, int def) const;
+    bool ReadConfigBool(const std::string& section, const std::string& key, bool def) const;
+    std::string ReadRegistryValue(const std::string& name, const std::string& def) const;
+    void WriteRegistryValue(const std::string& name, const std::string& value);
+    std::string AskForDisc(const std::string& prompt, const std::function<bool(const std::string&)>& check,
+                           const std::string& altPath);
+    std::string ScanDiscs(const std::function<bool(const std::string&)>& check, const std::string& altPath) const;
+
+    // Runs a dialog over the current screen until it finishes.
+    void RunDialog(TModalDialog& dialog);
+    void ShowScreen(std::unique_ptr<TScreen> screen);
+
+    // IScriptHost
+    std::string currentScreenClass() const override;
+    void queueDialogAnswer(const std::string& button) override;
+
+    IPlatform& platform() { return platform_; }
+    Dispatcher& dispatcher() { return dispatcher_; }
+    const StartOptions& options() const { return options_; }
+    CourseFolders& folders() { return folders_; }
+    CourseSettings& settings() { return settings_; }
+    const ConfigFile& config() const { return config_; }
+    TRandomStreams& random() { return random_; }
+    bool initialised() const { return initialised_; }
+    bool timedOut() const { return timedOut_; }
+    std::string RegistryPath() const;
+
+    // The chosen languages (-1 = none) and the locale's source number, kept by the catalogue.
+    int targetNumber = -1, sourceNumber = -1;
+    std::function<int()> localeSourceNumber;
+    // The languages-and-student block of the start-up; errors it raises fail the start-up.
+    std::function<void()> onInitialiseLanguages;
+
+private:
+    bool CreateWindow();
+    void FormShow();
+    void FormDestroy();
+    void HandleScreenRequest(int code, int kind);
+    void HandleInput(const InputEvent& e);
+    void Paint();
+    void InstallErrorHandler();
+    void LoadSettings();
+    bool SetUpRecordsFolder();
+    std::string ApplicationDataFolder() const;
+    void ShowFailure(const std::string& text);
+
+    IPlatform& platform_;
+    std::vector<std::string> args_;
+    Dispatcher dispatcher_;
+    StartOptions options_;
+    CourseFolders folders_;
+    CourseSettings settings_;
+    ConfigFile config_;
+    TRandomStreams random_;
+    std::vector<std::string> helpIndex_;
+    std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<TScreen> screen_;
+    std::vector<TModalDialog*> dialogs_;
+    std::deque<MsgButton> scriptedAnswers_;
+    Surface frame_{1024, 768};
+    TimerId inactivityTimer_ = 0;
+    std::string userName_;
+    std::string networkStudent_;
+    int hardQuizStart_ = 2, hardQuizSwitch_ = 7;
+    bool initialised_ = false;
+    bool timedOut_ = false;
+    bool closing_ = false;
+    int exitCode_ = 0;
+};
+
+} // namespace parlora

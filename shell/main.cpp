@@ -1,0 +1,61 @@
+// parlora [--headless] [--script=FILE] [course options: force quiz remote=n target=n timeout=m source=n
+//         data=path cdname=name]
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/sdl/SdlPlatform.h"
+#include "shell/CourseStartup.h"
+#include "shell/FormMain.h"
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace parlora;
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C");
+    bool headless = false;
+    std::string script;
+    std::vector<std::string> courseArgs;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--headless") {
+            headless = true;
+        } else if (a.rfind("--script=", 0) == 0) {
+            script = a.substr(9);
+        } else if (a == "--help") {
+            std::puts("usage: parlora [--headless [--script=FILE]] [force] [quiz] [remote=n] [target=n] "
+                      "[timeout=minutes] [source=n] [data=path] [cdname=name]");
+            return 0;
+        } else {
+            courseArgs.push_back(a);
+        }
+    }
+    try {
+        if (headless) {
+            auto platform = std::make_unique<HeadlessPlatform>();
+            if (!script.empty()) {
+                std::string error;
+                if (!platform->loadScript(script, error)) {
+                    std::fprintf(stderr, "%s\n", error.c_str());
+                    return 2;
+                }
+            }
+            TForm_Main main(*platform, courseArgs);
+            platform->setScriptHost(&main);
+            ConnectCourse(main);
+            int code = main.Run();
+            return platform->scriptFailed() ? 1 : code;
+        }
+        auto platform = std::make_unique<SdlPlatform>();
+        TForm_Main main(*platform, courseArgs);
+        ConnectCourse(main);
+        return main.Run();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "Parlora: %s\n", e.what());
+        return 1;
+    }
+}

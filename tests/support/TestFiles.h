@@ -1,0 +1,36 @@
+#pragma once
+// Small data trees and program runs for tests.
+#include <map>
+#include <string>
+
+namespace parlora::test {
+
+// A fresh folder removed when the test ends.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
+
+private:
+    std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes); // makes the folders too
+std::string ReadFile(const std::string& path);
+void MakeDirs(const std::string& path);
+
+struct RunResult {
+    int exitCode = -1;
+    std::string output; // stdout and stderr together
+};
+
+// Runs the parlora program with `args` and the given environment additions; waits at most timeoutSec.
+RunResult RunParlora(const std::string& args, const std::map<std::string, std::string>& env,
+                     int timeoutSec = 60);
+std::string ParloraBinary();
+
+} // namespace parlora::test
