@@ -305,8 +305,9 @@ static std::string PercentEncode(const std::string& s) {
 
 std::string TForm_Main::BuildHelpLink(const std::string& linkTemplate) const {
     auto [major, minor] = OsVersion();
-    int target = targetNumber >= 0 ? targetNumber : 0;
-    int source = sourceNumber >= 0 ? sourceNumber : (localeSourceNumber ? localeSourceNumber() : 1);
+    int target = catalogue_ && catalogue_->targetNumber() >= 0 ? catalogue_->targetNumber() : 0;
+    int source = 1;
+    if (catalogue_) source = catalogue_->sourceNumber() >= 0 ? catalogue_->sourceNumber() : catalogue_->LocaleSourceNumber(1);
     const std::pair<std::string, std::string> values[] = {
         {"rng", "QOR"},
         {"trg", Format("%.3d", target)},

@@ -7,8 +7,12 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/CourseState.h"
 #include "shell/ModalDialog.h"
+#include "shell/LanguageCatalogue.h"
 #include "shell/RandomStream.h"
+#include "shell/RecordsStore.h"
+#include "shell/Registry.h"
 #include "shell/Screen.h"
+#include "shell/WeightTable.h"
 
 #include <deque>
 #include <functional>
@@ -20,7 +24,6 @@ namespace parlora {
 
 class SingleInstance;
 
-inline constexpr const char* kRegistrySectionName = "Software\\Lingwell\\ParloraPlus";
 
 class TForm_Main : public IScriptHost {
 public:
@@ -76,12 +79,12 @@ public:
     bool initialised() const { return initialised_; }
     bool timedOut() const { return timedOut_; }
     std::string RegistryPath() const;
-
-    // The chosen languages (-1 = none) and the locale's source number, kept by the catalogue.
-    int targetNumber = -1, sourceNumber = -1;
-    std::function<int()> localeSourceNumber;
-    // The languages-and-student block of the start-up; errors it raises fail the start-up.
-    std::function<void()> onInitialiseLanguages;
+    // Exist once the start-up has reached the languages.
+    TRecordsStore* records() { return records_.get(); }
+    TLanguageCatalogue* catalogue() { return catalogue_.get(); }
+    TWeightTable& weights() { return weights_; }
+    // Loads the current student: scores, weights and actors, with the hourglass showing.
+    void LoadStudent();
 
 private:
     bool CreateWindow();
@@ -95,6 +98,7 @@ private:
     bool SetUpRecordsFolder();
     std::string ApplicationDataFolder() const;
     void ShowFailure(const std::string& text);
+    void InitialiseLanguages();
 
     IPlatform& platform_;
     std::vector<std::string> args_;
@@ -104,6 +108,10 @@ private:
     CourseSettings settings_;
     ConfigFile config_;
     TRandomStreams random_;
+    std::unique_ptr<TRegistryFile> registry_;
+    std::unique_ptr<TRecordsStore> records_;
+    std::unique_ptr<TLanguageCatalogue> catalogue_;
+    TWeightTable weights_;
     std::vector<std::string> helpIndex_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<TScreen> screen_;

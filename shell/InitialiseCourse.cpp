@@ -38,25 +38,11 @@ std::string TForm_Main::RegistryPath() const {
 }
 
 std::string TForm_Main::ReadRegistryValue(const std::string& name, const std::string& def) const {
-    std::string path = RegistryPath();
-    if (path.empty()) return def;
-    try {
-        return ProfileFile::Read(path, kRegistrySectionName, name, def);
-    } catch (const std::exception&) {
-        return def; // an unreadable registry file reads as nothing stored
-    }
+    return TRegistryFile(RegistryPath()).Read(name, def);
 }
 
 void TForm_Main::WriteRegistryValue(const std::string& name, const std::string& value) {
-    std::string path = RegistryPath();
-    if (path.empty()) return;
-    std::error_code ec;
-    fs::create_directories(fs::path(path).parent_path(), ec);
-    try {
-        ProfileFile::Write(path, kRegistrySectionName, name, value);
-    } catch (const std::exception&) {
-        // Failures to store the last target are ignored: it is only a convenience.
-    }
+    TRegistryFile(RegistryPath()).Write(name, value);
 }
 
 std::string TForm_Main::ScanDiscs(const std::function<bool(const std::string&)>& check,
@@ -151,6 +137,38 @@ void TForm_Main::LoadSettings() {
     s.iPod = c.ReadBool("Defaults", "iPod", true);
     s.AltPath = c.ReadString("Defaults", "AltPath", "Data\\QOR");
     s.Volume = c.ReadInt("Defaults", "Volume", -1);
+}
+
+void TForm_Main::InitialiseLanguages() {
+    registry_ = std::make_unique<TRegistryFile>(RegistryPath());
+    records_ = std::make_unique<TRecordsStore>(folders_, options_, platform_.clock());
+    weights_ = TWeightTable(TWeightParams::Parse(settings_.Weights));
+    catalogue_ = std::make_unique<TLanguageCatalogue>(folders_, settings_, config_, options_, platform_.shell(),
+                                                      *registry_, *records_,
+                                                      [this](const std::string& line) { DebugLog(line); });
+    if (!options_.network && catalogue_->BuildTargetList() == 0)
+        throw AppError("Can't find any target directories");
+    catalogue_->BuildActorLists();
+    catalogue_->ChooseStartTarget();
+    if (!networkStudent_.empty()) records_->SetCurrentStudent(networkStudent_);
+    catalogue_->ChooseStartSource();
+    if (!records_->CurrentStudent().empty()) LoadStudent();
+}
+
+void TForm_Main::LoadStudent() {
+    platform_.display().setCursor(CursorKind::Hourglass);
+    try {
+        records_->LoadStudent([this] {
+            weights_.LoadWeights(TWeightTable::kAllTopics, [this](const std::string& key, const std::string& def) {
+                return records_->ReadStudentValue(key, def);
+            });
+            catalogue_->LoadStudentActors();
+        });
+    } catch (...) {
+        platform_.display().setCursor(CursorKind::Arrow);
+        throw;
+    }
+    platform_.display().setCursor(CursorKind::Arrow);
 }
 
 bool TForm_Main::InitialiseCourse() {
@@ -252,7 +270,7 @@ bool TForm_Main::InitialiseCourse() {
 
     // 16. Languages and the student.
     try {
-        if (onInitialiseLanguages) onInitialiseLanguages();
+        InitialiseLanguages();
     } catch (const std::exception& e) {
         ShowFailure(std::string("Language initialisation failed - ") + e.what());
         return false;

@@ -2,7 +2,6 @@
 //         data=path cdname=name]
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlPlatform.h"
-#include "shell/CourseStartup.h"
 #include "shell/FormMain.h"
 
 #include <clocale>
@@ -46,13 +45,11 @@ int main(int argc, char** argv) {
             }
             TForm_Main main(*platform, courseArgs);
             platform->setScriptHost(&main);
-            ConnectCourse(main);
             int code = main.Run();
             return platform->scriptFailed() ? 1 : code;
         }
         auto platform = std::make_unique<SdlPlatform>();
         TForm_Main main(*platform, courseArgs);
-        ConnectCourse(main);
         return main.Run();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "Parlora: %s\n", e.what());

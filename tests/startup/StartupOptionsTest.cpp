@@ -3,6 +3,7 @@
 #include "tests/support/TestFiles.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace parlora;
@@ -44,6 +45,7 @@ struct MainWindowFixture : ::testing::Test {
         test::MakeDirs(tmp / "run");
         test::MakeDirs(tmp / "course/data/Interface/FirstWords");
         test::MakeDirs(tmp / "course/data/targets/target3");
+        test::MakeDirs(tmp / "course/data/sources/1source");
     }
 };
 
@@ -60,15 +62,15 @@ TEST_F(MainWindowFixture, HelpIndexMatchIgnoresCaseAndFirstLineWins) {
 
 TEST_F(MainWindowFixture, HelpLinkReplacesPlaceholdersAndEncodes) {
     TForm_Main main(platform, {});
-    main.targetNumber = 5;
-    main.sourceNumber = 1;
+    // Before the languages are chosen: target 0 and the default source.
+    EXPECT_NE(main.BuildHelpLink("[[trg]] [[src]]").find("trg=000%20src=001"), std::string::npos);
+    test::MakeDirs(tmp / "course/data/targets/target5");
+    main.folders().ProgramDir = tmp / "course";
+    ASSERT_TRUE(main.InitialiseCourse());
+    main.catalogue()->SetTarget(5);
     std::string link = main.BuildHelpLink("www.example.org/help page?[[RNG]]&[[trg]]&[[src]]&[[os]]");
     EXPECT_EQ(link.rfind("http://www.example.org/help%20page?rng=QOR&trg=005&src=001&os=LINUX", 0), 0u) << link;
     EXPECT_EQ(main.BuildHelpLink("plain"), "http://plain");
-    main.targetNumber = -1;
-    main.sourceNumber = -1;
-    main.localeSourceNumber = [] { return 3; };
-    EXPECT_NE(main.BuildHelpLink("[[trg]] [[src]]").find("trg=000%20src=003"), std::string::npos);
 }
 
 TEST_F(MainWindowFixture, MissingConfigurationGivesEveryDefault) {
@@ -96,6 +98,7 @@ TEST_F(MainWindowFixture, ConfigurationKeysWithBlanksGarbageAndOverrides) {
               "\xff\xfe garbage line\r\n[Defaults]\r\n  Fast = 1 \r\nFilter1=abc\r\nRecords=1\r\nLocalStore=1\r\n"
               "EnableButtons=0,1,,0\r\nImmersion=1\r\nChangeLanguage=1\r\n[QuizTest]\r\nRightPercent=70\r\n");
     WriteFile(tmp / "course/data/video.txt", "[Defaults]\r\nMale=3\r\n");
+    test::MakeDirs(tmp / "course/data/sources/3source"); // immersion: the source is the target
     TForm_Main main(platform, {});
     main.folders().ProgramDir = tmp / "course";
     ASSERT_TRUE(main.InitialiseCourse());
@@ -122,9 +125,9 @@ TEST_F(MainWindowFixture, RecordsOffSkipsTheFolderAndTheFirstButton) {
 }
 
 TEST_F(MainWindowFixture, LanguageBlockErrorsFailTheStartUpWithTheirText) {
+    std::filesystem::remove_all(tmp / "course/data/targets");
     TForm_Main main(platform, {});
     main.folders().ProgramDir = tmp / "course";
-    main.onInitialiseLanguages = [] { throw std::runtime_error("Can't find any target directories"); };
     testing::internal::CaptureStderr();
     EXPECT_FALSE(main.InitialiseCourse());
     std::string err = testing::internal::GetCapturedStderr();

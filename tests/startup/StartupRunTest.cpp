@@ -17,6 +17,7 @@ struct StartupRun : ::testing::Test {
         MakeDirs(tmp / "run");
         MakeDirs(tmp / "course/data/Interface/FirstWords");
         MakeDirs(tmp / "course/data/targets/target3");
+        MakeDirs(tmp / "course/data/sources/1source");
         env = {{"XDG_RUNTIME_DIR", tmp / "run"},
                {"XDG_DATA_HOME", tmp / "share"},
                {"XDG_CONFIG_HOME", tmp / "config"},
@@ -76,6 +77,7 @@ TEST_F(StartupRun, CourseDiscIsFoundAtTheRootOrUnderAltPath) {
     std::filesystem::remove_all(tmp / "course/data");
     MakeDirs(tmp / "disc1/Data/QOR/data/Interface/FirstWords");
     MakeDirs(tmp / "disc1/Data/QOR/data/targets/target5");
+    MakeDirs(tmp / "disc1/Data/QOR/data/sources/1source");
     env["PARLORA_DISC_MOUNTS"] = (tmp / "cdrom-empty") + ":" + (tmp / "disc1");
     EXPECT_EQ(Run("", "expect-screen TForm_Start\n").exitCode, 0);
 }
@@ -89,6 +91,7 @@ TEST_F(StartupRun, InsertDiscDialogCancelOrBrowse) {
     MakeDirs(tmp / "elsewhere/Interface/FirstWords");
     WriteFile(tmp / "elsewhere/readme.txt", "x");
     MakeDirs(tmp / "elsewhere/targets/target3");
+    MakeDirs(tmp / "elsewhere/sources/1source");
     RunResult browsed = Run("", "click 511 478\ntype " + (tmp / "elsewhere/Interface") +
                                     "\nkey Return\nexpect-screen \nclick 511 478\nkey BackSpace\n");
     EXPECT_EQ(browsed.exitCode, 1); // a folder that is not the data directory leaves the dialog open
