@@ -6,11 +6,13 @@
 #include "platform/Input.h"
 #include "platform/Volume.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace parlora {
@@ -112,6 +114,8 @@ public:
     virtual IShell& shell() = 0;
     virtual IVolume& volume() = 0;
     virtual bool headless() const = 0;
+    // Waits in the middle of a handler (transitions pace their frames); headless runs move fake time.
+    virtual void sleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
     // Called once the dispatcher exists; device completions are posted through it.
     virtual void attach(Dispatcher& dispatcher) = 0;
 };

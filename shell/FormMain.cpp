@@ -8,6 +8,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/XdgFolders.h"
 #include "shell/InsertDiscDialog.h"
+#include "shell/ScreenFactory.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -20,6 +21,7 @@ namespace parlora {
 
 TForm_Main::TForm_Main(IPlatform& platform, std::vector<std::string> args)
     : platform_(platform), args_(std::move(args)), dispatcher_(platform.clock(), &platform) {
+    options_ = ParseOptions(args_);
     platform_.attach(dispatcher_);
     dispatcher_.setInputHandler([this](const InputEvent& e) { HandleInput(e); });
     dispatcher_.setPaintHandler([this] { Paint(); });
@@ -91,8 +93,6 @@ bool TForm_Main::CreateWindow() {
         return false;
     }
 
-    options_ = ParseOptions(args_);
-
     DisplayMode desk = platform_.display().desktopMode();
     if (!options_.force && (desk.width < 1024 || desk.height < 766)) {
         platform_.display().showNativeMessage(
@@ -132,43 +132,22 @@ void TForm_Main::FormShow() {
         closing_ = true;
         return;
     }
-    std::unique_ptr<TPlaceholderScreen> first;
+    std::unique_ptr<TScreen> first;
     if (options_.quiz) {
-        first = std::make_unique<TPlaceholderScreen>("TForm_Menu", "quiz mode");
+        first = CreateScreen("TForm_Menu", {});
     } else if (PathResolver::IsFile(folders_.InterfaceDir + "\\start\\CustomStart.txt")) {
-        first = std::make_unique<TPlaceholderScreen>("TForm_CustomStart", "start\\CustomStart.txt");
-    } else if (PathResolver::IsDirectory(folders_.InterfaceDir + "\\iPod")) {
-        first = std::make_unique<TPlaceholderScreen>("TForm_StartNew", "screen code 1");
+        first = CreateScreen("TForm_CustomStart", {});
     } else {
-        first = std::make_unique<TPlaceholderScreen>("TForm_Start", "screen code 1");
+        first = CreateScreen(RouteForCode(1, RouteContext())->className, {});
     }
-    first->onClick = [this] { RequestScreen(9, 1); };
-    ShowScreen(std::move(first));
+    ShowScreen(std::move(first), 0);
     TScreen* shown = screen_.get();
     dispatcher_.post(shown->guard(), [shown] { shown->Start(); });
-}
-
-void TForm_Main::ShowScreen(std::unique_ptr<TScreen> screen) {
-    screen_ = std::move(screen);
-    dispatcher_.invalidate();
 }
 
 void TForm_Main::RequestScreen(int screenCode, int transitionKind) {
     int code = screenCode & 0xFF, kind = transitionKind & 0xFF;
     dispatcher_.post(Guard{}, [this, code, kind] { HandleScreenRequest(code, kind); }, true);
-}
-
-void TForm_Main::HandleScreenRequest(int code, int kind) {
-    if (code == 0) {
-        Close();
-        return;
-    }
-    auto next = std::make_unique<TPlaceholderScreen>(
-        Format("Screen %d", code), Format("screen code %d, transition %d; click to go back", code, kind));
-    next->onClick = [this] { RequestScreen(1, 2); };
-    ShowScreen(std::move(next));
-    dispatcher_.discardInput();
-    screen_->Start();
 }
 
 void TForm_Main::Close() {

@@ -7,13 +7,16 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/CourseState.h"
 #include "shell/ModalDialog.h"
+#include "shell/NetworkClient.h"
 #include "shell/LanguageCatalogue.h"
 #include "shell/RandomStream.h"
 #include "shell/RecordsStore.h"
 #include "shell/Registry.h"
 #include "shell/Screen.h"
+#include "shell/ScreenRoute.h"
 #include "shell/WeightTable.h"
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -63,7 +66,20 @@ public:
 
     // Runs a dialog over the current screen until it finishes.
     void RunDialog(TModalDialog& dialog);
-    void ShowScreen(std::unique_ptr<TScreen> screen);
+    // Makes `screen` current and shows it with the transition; the old screen goes afterwards.
+    void ShowScreen(std::unique_ptr<TScreen> screen, int transitionKind);
+    void ReportActivity(int activityCode);
+    void StartActivityFromNetwork(int activityCode, int value);
+    void SetHardQuizSizes(int startCount, int switchCount);
+    void ForwardQuizStop();
+    void ForwardQuizScore(int score);
+    void SetQuizCategoryAndRequest(int category, int screenCode, int transitionKind);
+    int quizCategory() const { return quizCategory_; }
+    int networkStartValue() const { return networkStartValue_; }
+    int currentActivity() const { return currentActivity_; }
+    std::pair<int, int> hardQuizSizes() const { return {hardQuizStart_, hardQuizSwitch_}; }
+    TScreen* currentScreen() { return screen_.get(); }
+    void SetNetworkClient(std::unique_ptr<INetworkClient> client) { network_ = std::move(client); }
 
     // IScriptHost
     std::string currentScreenClass() const override;
@@ -91,6 +107,9 @@ private:
     void FormShow();
     void FormDestroy();
     void HandleScreenRequest(int code, int kind);
+    TRouteContext RouteContext();
+    std::string NameChoiceClass();
+    std::unique_ptr<TScreen> CreateScreen(const std::string& className, const TScreenParams& params);
     void HandleInput(const InputEvent& e);
     void Paint();
     void InstallErrorHandler();
@@ -122,6 +141,10 @@ private:
     std::string userName_;
     std::string networkStudent_;
     int hardQuizStart_ = 2, hardQuizSwitch_ = 7;
+    int quizCategory_ = 0;
+    int currentActivity_ = 0;
+    int networkStartValue_ = 0;
+    std::unique_ptr<INetworkClient> network_ = std::make_unique<TNullNetworkClient>();
     bool initialised_ = false;
     bool timedOut_ = false;
     bool closing_ = false;

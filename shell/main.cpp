@@ -1,6 +1,8 @@
 // parlora [--headless] [--script=FILE] [course options: force quiz remote=n target=n timeout=m source=n
 //         data=path cdname=name]
 #include "platform/headless/HeadlessPlatform.h"
+#include "platform/sdl/AlsaVolume.h"
+#include "platform/sdl/PulseVolume.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "shell/FormMain.h"
 
@@ -50,6 +52,14 @@ int main(int argc, char** argv) {
         }
         auto platform = std::make_unique<SdlPlatform>();
         TForm_Main main(*platform, courseArgs);
+        // The master volume: PulseAudio, else ALSA, else our own gain (the platform's default).
+        auto pulse = std::make_unique<PulseVolume>(main.dispatcher());
+        if (pulse->open()) {
+            platform->setVolume(std::move(pulse));
+        } else {
+            auto alsa = std::make_unique<AlsaVolume>(main.dispatcher());
+            if (alsa->open()) platform->setVolume(std::move(alsa));
+        }
         return main.Run();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "Parlora: %s\n", e.what());

@@ -150,6 +150,7 @@ public:
     HeadlessShell& headlessShell() { return shell_; }
     IVolume& volume() override { return volume_; }
     bool headless() const override { return true; }
+    void sleepMs(uint32_t ms) override { clock_.advance(ms); }
     void attach(Dispatcher& dispatcher) override;
 
     // The script runs whenever the program waits for input.
