@@ -109,3 +109,17 @@ TEST_F(StartupRun, NoCommandLineCrashesTheProgram) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(StartupRun, ExampleWalkGoesFromTheStartScreenToPlaceholdersAndBack) {
+    MakeDirs(tmp / "shots");
+    std::string script = ReadFile(std::string(PARLORA_SOURCE_DIR) + "/docs/examples/walk.txt");
+    ASSERT_FALSE(script.empty());
+    WriteFile(tmp / "script.txt", script);
+    RunResult r = RunParlora("--headless --script=" + (tmp / "script.txt"), env, 60, tmp / "shots");
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_FALSE(ReadFile(tmp / "shots/start.png").empty());
+}
+
+} // namespace

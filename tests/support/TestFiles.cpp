@@ -47,8 +47,9 @@ static std::string Quote(const std::string& s) {
     return out + "'";
 }
 
-RunResult RunParlora(const std::string& args, const std::map<std::string, std::string>& env, int timeoutSec) {
-    std::string cmd = "env";
+RunResult RunParlora(const std::string& args, const std::map<std::string, std::string>& env, int timeoutSec,
+                     const std::string& workDir) {
+    std::string cmd = workDir.empty() ? "env" : "cd " + Quote(workDir) + " && env";
     for (const auto& [k, v] : env) cmd += " " + k + "=" + Quote(v);
     cmd += " timeout " + std::to_string(timeoutSec) + " " + Quote(ParloraBinary()) + " " + args + " 2>&1";
     RunResult r;

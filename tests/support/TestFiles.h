@@ -30,7 +30,7 @@ struct RunResult {
 
 // Runs the parlora program with `args` and the given environment additions; waits at most timeoutSec.
 RunResult RunParlora(const std::string& args, const std::map<std::string, std::string>& env,
-                     int timeoutSec = 60);
+                     int timeoutSec = 60, const std::string& workDir = "");
 std::string ParloraBinary();
 
 } // namespace parlora::test
