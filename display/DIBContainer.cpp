@@ -1,0 +1,213 @@
+#include "display/DIBContainer.h"
+
+#include "core/StringUtil.h"
+#include "display/DIBRender.h"
+
+#include <algorithm>
+
+namespace parlora {
+
+TDIBContainer::TDIBContainer(int width, int height) : surface_(width, height, color_) {
+    dirty_.push_back(surface_.bounds());
+}
+
+TDIBContainer::~TDIBContainer() {
+    owned_.clear();
+    // Elements made outside and still alive must not call back into us.
+    for (TCustomDIBControl* c : z_)
+        c->container_ = nullptr;
+}
+
+void TDIBContainer::Destroy(TCustomDIBControl* element) {
+    auto it = std::find_if(owned_.begin(), owned_.end(), [&](auto& p) { return p.get() == element; });
+    if (it != owned_.end()) owned_.erase(it);
+}
+
+void TDIBContainer::SetSize(int width, int height) {
+    surface_.resize(width, height, color_);
+    dirty_.clear();
+    InvalidateAll();
+}
+
+void TDIBContainer::SetColor(uint32_t argb) {
+    color_ = argb;
+    InvalidateAll();
+}
+
+TCustomDIBControl* TDIBContainer::FindComponent(const std::string& name) const {
+    for (TCustomDIBControl* c : z_)
+        if (IEquals(c->Name, name)) return c;
+    return nullptr;
+}
+
+TCustomDIBControl* TDIBContainer::ElementAt(int x, int y) const {
+    for (auto it = z_.rbegin(); it != z_.rend(); ++it) {
+        TCustomDIBControl* c = *it;
+        if (c->Visible() && c->Enabled() && c->BoundsRect().contains(x, y) &&
+            c->HitTest(x - c->Left(), y - c->Top()))
+            return c;
+    }
+    return nullptr;
+}
+
+void TDIBContainer::Attach(TCustomDIBControl* c) {
+    z_.push_back(c);
+    InvalidateRect(c->BoundsRect());
+}
+
+void TDIBContainer::Detach(TCustomDIBControl* c) {
+    InvalidateRect(c->BoundsRect());
+    std::erase(z_, c);
+    if (hover_ == c) hover_ = nullptr;
+    if (capture_ == c) capture_ = nullptr;
+}
+
+void TDIBContainer::MoveInZOrder(TCustomDIBControl* c, bool toFront) {
+    auto it = std::find(z_.begin(), z_.end(), c);
+    if (it == z_.end()) return;
+    z_.erase(it);
+    if (toFront)
+        z_.push_back(c);
+    else
+        z_.insert(z_.begin(), c);
+    c->Invalidate();
+}
+
+void TDIBContainer::ElementStateChanged(TCustomDIBControl* c) {
+    if (!c->Visible() || !c->Enabled()) {
+        if (capture_ == c) capture_ = nullptr;
+        if (hover_ == c) {
+            hover_ = nullptr;
+            c->MouseLeave();
+        }
+    }
+}
+
+void TDIBContainer::InvalidateRect(const Rect& r) {
+    Rect c = r.intersect(surface_.bounds());
+    if (c.empty()) return;
+    bool wasClean = dirty_.empty();
+    // Merge with overlapping areas so each pixel is painted once.
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (auto it = dirty_.begin(); it != dirty_.end(); ++it) {
+            if (!it->intersect(c).empty() || *it == c) {
+                c = c.unite(*it);
+                dirty_.erase(it);
+                merged = true;
+                break;
+            }
+        }
+    }
+    dirty_.push_back(c);
+    if (dirty_.size() > 16) {
+        Rect all;
+        for (const Rect& d : dirty_)
+            all = all.unite(d);
+        dirty_.assign(1, all);
+    }
+    if (wasClean && OnInvalidate) OnInvalidate();
+}
+
+std::vector<Rect> TDIBContainer::takeDirty() {
+    std::vector<Rect> areas;
+    areas.swap(dirty_);
+    for (const Rect& area : areas) {
+        PaintBackground(surface_, area);
+        for (TCustomDIBControl* c : z_)
+            if (!c->PaintsLate()) c->PaintTo(surface_, area);
+        for (TCustomDIBControl* c : z_)
+            if (c->PaintsLate()) c->PaintTo(surface_, area);
+    }
+    return areas;
+}
+
+void TDIBContainer::PaintBackground(Surface& target, const Rect& area) {
+    target.fillRect(area, color_);
+}
+
+void TDIBContainer::UpdateHover(int x, int y) {
+    TCustomDIBControl* now = ElementAt(x, y);
+    if (now == hover_) return;
+    // While an element holds the capture it keeps the hover: no leave until it lets go.
+    if (capture_) return;
+    TCustomDIBControl* old = hover_;
+    hover_ = now;
+    if (old) old->MouseLeave();
+    if (hover_ == now && now) now->MouseEnter();
+}
+
+void TDIBContainer::handleInput(const InputEvent& e) {
+    if (!e.isMouse()) return;
+    switch (e.kind) {
+    case InputEvent::Kind::MouseMove: {
+        UpdateHover(e.x, e.y);
+        TCustomDIBControl* target = capture_ ? capture_ : hover_;
+        if (target)
+            target->MouseMove(e.x - target->Left(), e.y - target->Top());
+        else if (OnMouseMove)
+            OnMouseMove(*this, e.x, e.y);
+        break;
+    }
+    case InputEvent::Kind::MouseDown: {
+        UpdateHover(e.x, e.y);
+        TCustomDIBControl* target = capture_ ? capture_ : ElementAt(e.x, e.y);
+        if (!target) {
+            pressedOnBackground_ = e.button == MouseButton::Left;
+            break;
+        }
+        capture_ = target;
+        target->MouseDown(e.button, e.x - target->Left(), e.y - target->Top());
+        if (e.clicks == 2 && e.button == MouseButton::Left && capture_ == target) target->DblClick();
+        break;
+    }
+    case InputEvent::Kind::MouseUp: {
+        TCustomDIBControl* target = capture_;
+        capture_ = nullptr;
+        if (!target) {
+            if (pressedOnBackground_ && e.button == MouseButton::Left && !ElementAt(e.x, e.y) && OnClick)
+                OnClick(*this);
+            pressedOnBackground_ = false;
+            UpdateHover(e.x, e.y);
+            break;
+        }
+        // The element may go away in its handlers: check it is still ours before each call.
+        auto alive = [&] { return std::find(z_.begin(), z_.end(), target) != z_.end(); };
+        bool inside = target->BoundsRect().contains(e.x, e.y);
+        target->MouseUp(e.button, e.x - target->Left(), e.y - target->Top());
+        if (alive() && inside && e.button == MouseButton::Left && target->Visible() && target->Enabled())
+            target->Click();
+        UpdateHover(e.x, e.y);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+TDIBImageContainer::TDIBImageContainer(int width, int height) : TDIBContainer(width, height) {
+    IndexImage.OnChange = [this] { InvalidateAll(); };
+}
+
+void TDIBImageContainer::SetTileMethod(TTileMethod t) {
+    tile_ = t;
+    InvalidateAll();
+}
+
+void TDIBImageContainer::PaintBackground(Surface& target, const Rect& area) {
+    const TMemoryDIB* pic = IndexImage.Picture();
+    if (!pic) return TDIBContainer::PaintBackground(target, area);
+    int pw = pic->Width(), ph = pic->Height();
+    if (tile_ == tmCenter) {
+        if (pw != Width() || ph != Height()) target.fillRect(area, Color());
+        DIBRender::DrawPicture(target, area, Width() / 2 - pw / 2, Height() / 2 - ph / 2, *pic,
+                               {0, 0, pw, ph}, 0, 100.0, 100.0);
+        return;
+    }
+    for (int y = 0; y < Height(); y += ph)
+        for (int x = 0; x < Width(); x += pw)
+            if (!Rect{x, y, pw, ph}.intersect(area).empty())
+                DIBRender::DrawPicture(target, area, x, y, *pic, {0, 0, pw, ph}, 0, 100.0, 100.0);
+}
+
+} // namespace parlora

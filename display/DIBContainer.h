@@ -1,0 +1,99 @@
+#pragma once
+// A screen's surface: elements in z-order painted into one off-screen picture, only where it is dirty,
+// and mouse input routed to the topmost element under the pointer.
+#include "core/Surface.h"
+#include "display/DIBControl.h"
+#include "display/DIBImageList.h"
+#include "platform/Input.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace parlora {
+
+enum TTileMethod { tmCenter = 0, tmTile = 1 };
+
+class TDIBContainer {
+  public:
+    TDIBContainer(int width = 1024, int height = 768);
+    virtual ~TDIBContainer();
+    TDIBContainer(const TDIBContainer&) = delete;
+    TDIBContainer& operator=(const TDIBContainer&) = delete;
+
+    // Makes an element owned by this container.
+    template <class T, class... Args> T& Create(const std::string& name, Args&&... args) {
+        auto p = std::make_unique<T>(this, std::forward<Args>(args)...);
+        p->Name = name;
+        T& ref = *p;
+        owned_.push_back(std::move(p));
+        return ref;
+    }
+    void Destroy(TCustomDIBControl* element);
+
+    int Width() const { return surface_.width(); }
+    int Height() const { return surface_.height(); }
+    void SetSize(int width, int height);
+    uint32_t Color() const { return color_; }
+    void SetColor(uint32_t argb);
+
+    // Bottom first.
+    const std::vector<TCustomDIBControl*>& Elements() const { return z_; }
+    TCustomDIBControl* FindComponent(const std::string& name) const; // case-insensitive
+    // Topmost visible, enabled element whose rectangle holds the point.
+    TCustomDIBControl* ElementAt(int x, int y) const;
+
+    void InvalidateRect(const Rect& r);
+    void InvalidateAll() { InvalidateRect(surface_.bounds()); }
+    // Paints the dirty areas now and returns them (the caller copies them to the window).
+    std::vector<Rect> takeDirty();
+    // The surface as painted by the last takeDirty().
+    const Surface& surface() const { return surface_; }
+    bool HasDirty() const { return !dirty_.empty(); }
+
+    void handleInput(const InputEvent& e);
+    TCustomDIBControl* Captured() const { return capture_; }
+
+    // The main window repaints on this (through Dispatcher::invalidate()).
+    std::function<void()> OnInvalidate;
+    std::function<void(TDIBContainer&)> OnClick;
+    std::function<void(TDIBContainer&, int x, int y)> OnMouseMove;
+
+  protected:
+    virtual void PaintBackground(Surface& target, const Rect& area);
+
+  private:
+    friend class TCustomDIBControl;
+    void Attach(TCustomDIBControl* c);
+    void Detach(TCustomDIBControl* c);
+    void MoveInZOrder(TCustomDIBControl* c, bool toFront);
+    void ElementStateChanged(TCustomDIBControl* c);
+    void UpdateHover(int x, int y);
+
+    Surface surface_;
+    uint32_t color_ = 0xFFF0F0F0u; // button face
+    std::vector<Rect> dirty_;
+    std::vector<TCustomDIBControl*> z_;
+    std::vector<std::unique_ptr<TCustomDIBControl>> owned_;
+    TCustomDIBControl* hover_ = nullptr;
+    TCustomDIBControl* capture_ = nullptr;
+    bool pressedOnBackground_ = false;
+};
+
+class TDIBImageContainer : public TDIBContainer {
+  public:
+    TDIBImageContainer(int width = 1024, int height = 768);
+    TDIBImageLink IndexImage;
+    void SetDIBImageList(TDIBVolatileImageList* list) { IndexImage.SetDIBImageList(list); }
+    TTileMethod TileMethod() const { return tile_; }
+    void SetTileMethod(TTileMethod t);
+
+  protected:
+    void PaintBackground(Surface& target, const Rect& area) override;
+
+  private:
+    TTileMethod tile_ = tmCenter;
+};
+
+} // namespace parlora
