@@ -105,16 +105,8 @@ struct RouterFixture : ::testing::Test {
     HeadlessPlatform platform;
     std::unique_ptr<TForm_Main> main;
     void Start(const std::string& config, std::vector<std::string> args = {}) {
-        setenv("XDG_RUNTIME_DIR", (tmp / "run").c_str(), 1);
-        setenv("XDG_DATA_HOME", (tmp / "share").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (tmp / "config").c_str(), 1);
-        test::MakeDirs(tmp / "run");
-        test::MakeDirs(tmp / "course/data/Interface/FirstWords");
-        test::MakeDirs(tmp / "course/data/targets/target3");
-        test::MakeDirs(tmp / "course/data/sources/1source");
-        for (const char* actor : {"VideoM/Male2", "VideoF/Female2"})
-            for (const char* file : {"speaker.txt", "thumb.png", "idle.jpg", "speak.jpg", "yes.jpg", "no.jpg"})
-                WriteFile(tmp / (std::string("course/Update/") + actor + "/" + file), "");
+        test::UsePrivateFolders(tmp.path());
+        test::MakeMinimalCourse(tmp / "course", true);
         WriteFile(tmp / "course/sconfig.txt", config);
         main = std::make_unique<TForm_Main>(platform, args);
         main->folders().ProgramDir = tmp / "course";

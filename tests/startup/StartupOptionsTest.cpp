@@ -39,13 +39,8 @@ struct MainWindowFixture : ::testing::Test {
     TempDir tmp;
     HeadlessPlatform platform;
     void SetUp() override {
-        setenv("XDG_RUNTIME_DIR", (tmp / "run").c_str(), 1);
-        setenv("XDG_DATA_HOME", (tmp / "share").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (tmp / "config").c_str(), 1);
-        test::MakeDirs(tmp / "run");
-        test::MakeDirs(tmp / "course/data/Interface/FirstWords");
-        test::MakeDirs(tmp / "course/data/targets/target3");
-        test::MakeDirs(tmp / "course/data/sources/1source");
+        test::UsePrivateFolders(tmp.path());
+        test::MakeMinimalCourse(tmp / "course");
     }
 };
 

@@ -15,9 +15,7 @@ struct StartupRun : ::testing::Test {
     std::map<std::string, std::string> env;
     void SetUp() override {
         MakeDirs(tmp / "run");
-        MakeDirs(tmp / "course/data/Interface/FirstWords");
-        MakeDirs(tmp / "course/data/targets/target3");
-        MakeDirs(tmp / "course/data/sources/1source");
+        MakeMinimalCourse(tmp / "course");
         env = {{"XDG_RUNTIME_DIR", tmp / "run"},
                {"XDG_DATA_HOME", tmp / "share"},
                {"XDG_CONFIG_HOME", tmp / "config"},

@@ -39,6 +39,22 @@ std::string ReadFile(const std::string& path) {
     return s.str();
 }
 
+void MakeMinimalCourse(const std::string& home, bool withActors) {
+    for (const char* dir : {"data/Interface/FirstWords", "data/targets/target3", "data/sources/1source"})
+        fs::create_directories(home + "/" + dir);
+    if (!withActors) return;
+    for (const char* actor : {"VideoM/Male2", "VideoF/Female2"})
+        for (const char* file : {"speaker.txt", "thumb.png", "idle.jpg", "speak.jpg", "yes.jpg", "no.jpg"})
+            WriteFile(home + "/Update/" + actor + "/" + file, "");
+}
+
+void UsePrivateFolders(const std::string& root) {
+    fs::create_directories(root + "/run");
+    setenv("XDG_RUNTIME_DIR", (root + "/run").c_str(), 1);
+    setenv("XDG_DATA_HOME", (root + "/share").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+}
+
 std::string ParloraBinary() { return std::string(PARLORA_BINARY_DIR) + "/shell/parlora"; }
 
 static std::string Quote(const std::string& s) {

@@ -23,6 +23,12 @@ void WriteFile(const std::string& path, const std::string& bytes); // makes the 
 std::string ReadFile(const std::string& path);
 void MakeDirs(const std::string& path);
 
+// A course home that the start-up accepts: the data folder with "Interface/FirstWords", target 3 and
+// source 1; with actors, the default male and female actor folders (empty files).
+void MakeMinimalCourse(const std::string& home, bool withActors = false);
+// Points the runtime, data and configuration folders of this process into `root`.
+void UsePrivateFolders(const std::string& root);
+
 struct RunResult {
     int exitCode = -1;
     std::string output; // stdout and stderr together
