@@ -25,7 +25,10 @@ static void BM_HeadlessStartToFirstScreen(benchmark::State& state) {
     setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
     std::string binary = std::string(PARLORA_BINARY_DIR) + "/shell/parlora";
     std::string script = "--script=" + (root / "empty.txt").string();
-    { FILE* f = std::fopen((root / "empty.txt").c_str(), "w"); if (f) std::fclose(f); }
+    {
+        FILE* f = std::fopen((root / "empty.txt").c_str(), "w");
+        if (f) std::fclose(f);
+    }
     for (auto _ : state) {
         std::vector<char*> argv = {binary.data(), const_cast<char*>("--headless"), script.data(), nullptr};
         pid_t pid;

@@ -7,7 +7,7 @@
 namespace parlora {
 
 class PathResolver {
-public:
+  public:
     // "\" and "/" both separate. Each component that exists under another letter case is
     // replaced by the name on disk; components that exist in no case are kept as given.
     // An absolute input stays absolute; "." and ".." are kept.

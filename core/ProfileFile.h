@@ -19,7 +19,7 @@
 namespace parlora {
 
 class ProfileText {
-public:
+  public:
     ProfileText() = default;
     explicit ProfileText(std::string bytes);
 
@@ -36,21 +36,21 @@ public:
 
     std::string bytes() const;
 
-private:
+  private:
     struct Line {
         std::string text; // without the line end
         std::string eol;  // "\r\n", "\n" or "" on a last line without one
     };
-    int findSection(std::string_view section) const;            // index of the header line or -1
-    int sectionEnd(int header) const;                           // index after the section's last line
-    int findKey(int header, std::string_view key) const;        // line index or -1
+    int findSection(std::string_view section) const;     // index of the header line or -1
+    int sectionEnd(int header) const;                    // index after the section's last line
+    int findKey(int header, std::string_view key) const; // line index or -1
     std::string newEol() const;
 
     std::vector<Line> lines_;
 };
 
 class ProfileFile {
-public:
+  public:
     // Missing file, section or key gives the fallback. Values of any length are read whole.
     static std::string Read(const std::string& path, std::string_view section, std::string_view key,
                             std::string_view fallback);

@@ -23,7 +23,9 @@ Rect Rect::unite(const Rect& o) const {
     return {l, t, r - l, b - t};
 }
 
-Surface::Surface(int width, int height, uint32_t fill) { resize(width, height, fill); }
+Surface::Surface(int width, int height, uint32_t fill) {
+    resize(width, height, fill);
+}
 
 void Surface::resize(int width, int height, uint32_t fill) {
     width_ = std::max(0, width);
@@ -31,14 +33,19 @@ void Surface::resize(int width, int height, uint32_t fill) {
     pixels_.assign(size_t(width_) * size_t(height_), fill);
 }
 
-void Surface::fill(uint32_t argb) { std::fill(pixels_.begin(), pixels_.end(), argb); }
+void Surface::fill(uint32_t argb) {
+    std::fill(pixels_.begin(), pixels_.end(), argb);
+}
 
 void Surface::fillRect(const Rect& r, uint32_t argb) {
     Rect c = r.intersect(bounds());
-    for (int y = c.y; y < c.bottom(); ++y) std::fill(row(y) + c.x, row(y) + c.right(), argb);
+    for (int y = c.y; y < c.bottom(); ++y)
+        std::fill(row(y) + c.x, row(y) + c.right(), argb);
 }
 
-void Surface::copyFrom(const Surface& src, int dx, int dy) { copyFrom(src, src.bounds(), dx, dy); }
+void Surface::copyFrom(const Surface& src, int dx, int dy) {
+    copyFrom(src, src.bounds(), dx, dy);
+}
 
 void Surface::copyFrom(const Surface& src, const Rect& srcRect, int dx, int dy) {
     Rect s = srcRect.intersect(src.bounds());
@@ -58,11 +65,13 @@ void Surface::savePng(const std::string& path) const {
     cairo_surface_flush(cs);
     unsigned char* dst = cairo_image_surface_get_data(cs);
     int stride = cairo_image_surface_get_stride(cs);
-    for (int y = 0; y < height_; ++y) std::memcpy(dst + size_t(y) * stride, row(y), size_t(width_) * 4);
+    for (int y = 0; y < height_; ++y)
+        std::memcpy(dst + size_t(y) * stride, row(y), size_t(width_) * 4);
     cairo_surface_mark_dirty(cs);
     cairo_status_t st = cairo_surface_write_to_png(cs, path.c_str());
     cairo_surface_destroy(cs);
-    if (st != CAIRO_STATUS_SUCCESS) throw AppError("Cannot write picture " + path + ": " + cairo_status_to_string(st));
+    if (st != CAIRO_STATUS_SUCCESS)
+        throw AppError("Cannot write picture " + path + ": " + cairo_status_to_string(st));
 }
 
 } // namespace parlora

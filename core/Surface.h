@@ -27,7 +27,7 @@ constexpr uint32_t ArgbFromColorRef(uint32_t c) {
 }
 
 class Surface {
-public:
+  public:
     Surface() = default;
     Surface(int width, int height, uint32_t fill = 0xFF000000u);
 
@@ -54,7 +54,7 @@ public:
     // PNG output for screenshots and golden pictures; throws AppError on failure.
     void savePng(const std::string& path) const;
 
-private:
+  private:
     int width_ = 0, height_ = 0;
     std::vector<uint32_t> pixels_;
 };

@@ -29,7 +29,7 @@ struct TextSize {
 };
 
 class TextRenderer {
-public:
+  public:
     // Width and height of `utf8` on one line (or wrapped to maxWidth when > 0).
     static TextSize Measure(const std::string& utf8, const FontSpec& font, int maxWidth = 0);
     // Draws with a transparent background into `box` of `target`, clipped to the box.

@@ -9,7 +9,7 @@ struct LocalTime {
 };
 
 class IClock {
-public:
+  public:
     virtual ~IClock() = default;
     // Monotonic milliseconds; the tick count that timers and animations measure against.
     virtual uint64_t nowMs() const = 0;
@@ -23,7 +23,7 @@ public:
 
 // The real clock, on CLOCK_MONOTONIC and the system calendar.
 class SystemClock : public IClock {
-public:
+  public:
     uint64_t nowMs() const override;
     uint64_t perfCounter() const override;
     uint32_t utcMsOfDay() const override;
@@ -33,7 +33,7 @@ public:
 
 // Only moves when told: tests and --headless run in this time.
 class FakeClock : public IClock {
-public:
+  public:
     explicit FakeClock(uint64_t startMs = 1'000'000) : now_(startMs) {}
     uint64_t nowMs() const override { return now_; }
     uint64_t perfCounter() const override { return perf_; }
@@ -50,7 +50,7 @@ public:
     void setLocalTime(const LocalTime& t) { local_ = t; }
     void setShortDate(std::string d) { shortDate_ = std::move(d); }
 
-private:
+  private:
     uint64_t now_;
     uint64_t perf_ = 123456789;
     uint32_t utcMsOfDay_ = 36'000'000;

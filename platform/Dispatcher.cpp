@@ -7,7 +7,9 @@
 
 namespace parlora {
 
-static bool Alive(const Guard& g, bool guarded) { return !guarded || !g.expired(); }
+static bool Alive(const Guard& g, bool guarded) {
+    return !guarded || !g.expired();
+}
 
 // A default-constructed weak_ptr and an expired one look alike; record which one we were given.
 static bool IsGuarded(const Guard& g) {
@@ -43,23 +45,31 @@ void Dispatcher::drainForeignQueue() {
 TimerId Dispatcher::setTimer(uint32_t intervalMs, bool periodic, Task task, Guard target) {
     TimerId id = nextTimerId_++;
     bool g = IsGuarded(target);
-    timers_[id] = Timer{intervalMs, periodic, clock_.nowMs() + intervalMs, timerSeq_++, std::move(task),
-                        std::move(target), g};
+    timers_[id] =
+        Timer{intervalMs,        periodic, clock_.nowMs() + intervalMs, timerSeq_++, std::move(task),
+              std::move(target), g};
     return id;
 }
 
-void Dispatcher::killTimer(TimerId id) { timers_.erase(id); }
+void Dispatcher::killTimer(TimerId id) {
+    timers_.erase(id);
+}
 
-bool Dispatcher::timerActive(TimerId id) const { return timers_.count(id) != 0; }
+bool Dispatcher::timerActive(TimerId id) const {
+    return timers_.count(id) != 0;
+}
 
 int64_t Dispatcher::msToNextTimer() const {
     if (timers_.empty()) return -1;
     uint64_t now = clock_.nowMs(), best = std::numeric_limits<uint64_t>::max();
-    for (const auto& [id, t] : timers_) best = std::min(best, t.due);
+    for (const auto& [id, t] : timers_)
+        best = std::min(best, t.due);
     return best <= now ? 0 : int64_t(best - now);
 }
 
-void Dispatcher::pushModalInput(InputHandler handler) { modalInput_.push_back(std::move(handler)); }
+void Dispatcher::pushModalInput(InputHandler handler) {
+    modalInput_.push_back(std::move(handler));
+}
 
 void Dispatcher::popModalInput() {
     if (!modalInput_.empty()) modalInput_.pop_back();
@@ -163,7 +173,8 @@ bool Dispatcher::runOnce(bool mayWait) {
     if (source_ && input_.empty()) {
         incoming_.clear();
         source_->waitEvents(0, incoming_);
-        for (auto& e : incoming_) input_.push_back(e);
+        for (auto& e : incoming_)
+            input_.push_back(e);
     }
     if (dispatchPosted()) return true;
     if (!input_.empty()) {
@@ -181,7 +192,8 @@ bool Dispatcher::runOnce(bool mayWait) {
     if (mayWait && source_ && !quit_) {
         incoming_.clear();
         source_->waitEvents(msToNextTimer(), incoming_);
-        for (auto& e : incoming_) input_.push_back(e);
+        for (auto& e : incoming_)
+            input_.push_back(e);
     }
     return false;
 }
@@ -206,7 +218,8 @@ void Dispatcher::advance(FakeClock& clock, uint64_t ms) {
 void Dispatcher::runModal(const std::function<bool()>& finished) {
     ++modalDepth_;
     try {
-        while (!quit_ && !finished()) runOnce(true);
+        while (!quit_ && !finished())
+            runOnce(true);
     } catch (...) {
         --modalDepth_;
         throw;
@@ -215,7 +228,8 @@ void Dispatcher::runModal(const std::function<bool()>& finished) {
 }
 
 void Dispatcher::run() {
-    while (!quit_) runOnce(true);
+    while (!quit_)
+        runOnce(true);
 }
 
 void Dispatcher::quit(int exitCode) {

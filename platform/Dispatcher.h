@@ -24,19 +24,19 @@ using TimerId = uint64_t;
 
 // Objects that receive posted messages own one of these and hand out guard().
 class Lifetime {
-public:
+  public:
     Lifetime() : token_(std::make_shared<int>(0)) {}
     Lifetime(const Lifetime&) : Lifetime() {}
     Lifetime& operator=(const Lifetime&) { return *this; }
     Guard guard() const { return token_; }
     void reset() { token_ = std::make_shared<int>(0); } // every message posted so far goes stale
 
-private:
+  private:
     std::shared_ptr<int> token_;
 };
 
 class Dispatcher {
-public:
+  public:
     using InputHandler = std::function<void(const InputEvent&)>;
     // An application-wide hook sees every input event before it is dispatched; true = handled.
     using AppHook = std::function<bool(const InputEvent&)>;
@@ -91,7 +91,7 @@ public:
     // Fake time: runs every timer up to now + ms in order, moving the clock to each deadline.
     void advance(FakeClock& clock, uint64_t ms);
 
-private:
+  private:
     struct Posted {
         Guard target;
         bool guarded;

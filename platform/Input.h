@@ -9,13 +9,15 @@ enum class MouseButton { Left, Right, Middle };
 struct InputEvent {
     enum class Kind { MouseDown, MouseUp, MouseMove, KeyDown, KeyUp, Text, CloseRequest };
     Kind kind = Kind::MouseMove;
-    int x = 0, y = 0;              // client coordinates of the 1024 x 768 area
+    int x = 0, y = 0; // client coordinates of the 1024 x 768 area
     MouseButton button = MouseButton::Left;
-    int clicks = 1;                // 2 on the second press of a double-click
-    std::string key;               // key name for KeyDown/KeyUp ("Return", "BackSpace", "a", ...)
-    std::string text;              // UTF-8 text for Text
+    int clicks = 1;   // 2 on the second press of a double-click
+    std::string key;  // key name for KeyDown/KeyUp ("Return", "BackSpace", "a", ...)
+    std::string text; // UTF-8 text for Text
 
-    bool isMouse() const { return kind == Kind::MouseDown || kind == Kind::MouseUp || kind == Kind::MouseMove; }
+    bool isMouse() const {
+        return kind == Kind::MouseDown || kind == Kind::MouseUp || kind == Kind::MouseMove;
+    }
     bool isLeftDown() const { return kind == Kind::MouseDown && button == MouseButton::Left; }
 };
 

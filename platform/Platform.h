@@ -30,7 +30,7 @@ enum class WindowMode {
 };
 
 class IDisplay {
-public:
+  public:
     virtual ~IDisplay() = default;
     virtual DisplayMode desktopMode() const = 0;
     // False when the window (or, for ForcedMode, the mode switch) could not be made.
@@ -56,7 +56,7 @@ struct VoiceRequest {
 };
 
 class IAudioOut {
-public:
+  public:
     virtual ~IAudioOut() = default;
     // Starts a voice; `onEnded` is posted to the UI thread after its natural end and never after stop().
     virtual VoiceId play(const VoiceRequest& request, std::function<void()> onEnded) = 0;
@@ -70,17 +70,18 @@ public:
 };
 
 class IAudioIn {
-public:
+  public:
     virtual ~IAudioIn() = default;
     // Mono 16-bit capture; `onBlock` runs on the UI thread with each full block of `blockFrames`.
-    virtual bool start(int sampleRate, int blockFrames, std::function<void(std::vector<int16_t>)> onBlock) = 0;
+    virtual bool start(int sampleRate, int blockFrames,
+                       std::function<void(std::vector<int16_t>)> onBlock) = 0;
     // Stops capture and returns the samples of the unfinished block.
     virtual std::vector<int16_t> stop() = 0;
     virtual bool recording() const = 0;
 };
 
 class IShell {
-public:
+  public:
     virtual ~IShell() = default;
     virtual bool openUrl(const std::string& url) = 0;
     // Starts a program; returns a process handle or -1.
@@ -97,7 +98,7 @@ public:
 
 // Where the loop waits: input from the window system, or the script in headless runs.
 class IEventSource {
-public:
+  public:
     virtual ~IEventSource() = default;
     // Waits at most timeoutMs (negative: no limit) for input or a wake(); appends input to `out`.
     virtual void waitEvents(int64_t timeoutMs, std::vector<InputEvent>& out) = 0;
@@ -106,7 +107,7 @@ public:
 };
 
 class IPlatform : public IEventSource {
-public:
+  public:
     virtual IClock& clock() = 0;
     virtual IDisplay& display() = 0;
     virtual IAudioOut& audioOut() = 0;

@@ -6,7 +6,7 @@ namespace parlora {
 
 // The master playback volume, 0..65535.
 class IVolume {
-public:
+  public:
     virtual ~IVolume() = default;
     virtual bool open() = 0;
     virtual bool isOpen() const = 0;

@@ -78,7 +78,8 @@ bool TForm_Main::CreateWindow() {
     } else {
         folders_.ProgramDir = exeDir + "/../share/parlora";
     }
-    while (folders_.ProgramDir.size() > 1 && folders_.ProgramDir.back() == '/') folders_.ProgramDir.pop_back();
+    while (folders_.ProgramDir.size() > 1 && folders_.ProgramDir.back() == '/')
+        folders_.ProgramDir.pop_back();
 
     std::ifstream help(PathResolver::Resolve(folders_.ProgramDir + "/helpind.txt"));
     for (std::string line; std::getline(help, line);) {
@@ -95,12 +96,12 @@ bool TForm_Main::CreateWindow() {
 
     DisplayMode desk = platform_.display().desktopMode();
     if (!options_.force && (desk.width < 1024 || desk.height < 766)) {
-        platform_.display().showNativeMessage(
-            "Parlora Plus!",
-            Format("Parlora requires a screen resolution at least %d x %d.  Please increase your screen resolution "
-                   "and/or decrease your text size (DPI) and try again.",
-                   1024, 768),
-            true);
+        platform_.display().showNativeMessage("Parlora Plus!",
+                                              Format("Parlora requires a screen resolution at least %d x %d. "
+                                                     " Please increase your screen resolution "
+                                                     "and/or decrease your text size (DPI) and try again.",
+                                                     1024, 768),
+                                              true);
         exitCode_ = 1;
         return false;
     }
@@ -147,21 +148,25 @@ void TForm_Main::FormShow() {
 
 void TForm_Main::RequestScreen(int screenCode, int transitionKind) {
     int code = screenCode & 0xFF, kind = transitionKind & 0xFF;
-    dispatcher_.post(Guard{}, [this, code, kind] { HandleScreenRequest(code, kind); }, true);
+    dispatcher_.post(
+        Guard{}, [this, code, kind] { HandleScreenRequest(code, kind); }, true);
 }
 
 void TForm_Main::Close() {
     if (closing_) return;
     // Closing inside a dialog's nested loop waits until that loop has ended.
     if (dispatcher_.modalDepth() > 0) {
-        dispatcher_.post(Guard{}, [this] { Close(); }, true);
+        dispatcher_.post(
+            Guard{}, [this] { Close(); }, true);
         return;
     }
     closing_ = true;
     dispatcher_.quit(exitCode_);
 }
 
-std::string TForm_Main::currentScreenClass() const { return screen_ ? screen_->ClassName() : ""; }
+std::string TForm_Main::currentScreenClass() const {
+    return screen_ ? screen_->ClassName() : "";
+}
 
 void TForm_Main::queueDialogAnswer(const std::string& button) {
     MsgButton b = ButtonFromName(button);
@@ -182,7 +187,8 @@ void TForm_Main::Paint() {
     if (!platform_.display().windowOpen()) return;
     frame_.fill(0xFF000000u);
     if (screen_) screen_->Paint(frame_);
-    for (TModalDialog* d : dialogs_) d->Paint(frame_);
+    for (TModalDialog* d : dialogs_)
+        d->Paint(frame_);
     platform_.display().present(frame_, {});
 }
 
@@ -286,7 +292,9 @@ std::string TForm_Main::BuildHelpLink(const std::string& linkTemplate) const {
     auto [major, minor] = OsVersion();
     int target = catalogue_ && catalogue_->targetNumber() >= 0 ? catalogue_->targetNumber() : 0;
     int source = 1;
-    if (catalogue_) source = catalogue_->sourceNumber() >= 0 ? catalogue_->sourceNumber() : catalogue_->LocaleSourceNumber(1);
+    if (catalogue_)
+        source =
+            catalogue_->sourceNumber() >= 0 ? catalogue_->sourceNumber() : catalogue_->LocaleSourceNumber(1);
     const std::pair<std::string, std::string> values[] = {
         {"rng", "QOR"},
         {"trg", Format("%.3d", target)},
@@ -294,7 +302,8 @@ std::string TForm_Main::BuildHelpLink(const std::string& linkTemplate) const {
         {"os", Format("%s%d.%d", "LINUX", major, minor)},
     };
     std::string link = linkTemplate;
-    for (const auto& [name, value] : values) link = IReplaceAll(link, "[[" + name + "]]", name + "=" + value);
+    for (const auto& [name, value] : values)
+        link = IReplaceAll(link, "[[" + name + "]]", name + "=" + value);
     return "http://" + PercentEncode(link);
 }
 

@@ -6,9 +6,9 @@
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/CourseState.h"
+#include "shell/LanguageCatalogue.h"
 #include "shell/ModalDialog.h"
 #include "shell/NetworkClient.h"
-#include "shell/LanguageCatalogue.h"
 #include "shell/RandomStream.h"
 #include "shell/RecordsStore.h"
 #include "shell/Registry.h"
@@ -27,9 +27,8 @@ namespace parlora {
 
 class SingleInstance;
 
-
 class TForm_Main : public IScriptHost {
-public:
+  public:
     TForm_Main(IPlatform& platform, std::vector<std::string> args);
     ~TForm_Main() override;
 
@@ -55,14 +54,16 @@ public:
     // Configuration and data location.
     bool InitialiseCourse();
     static bool IsDataDirectory(const std::string& path);
-    std::string ReadConfigString(const std::string& section, const std::string& key, const std::string& def) const;
+    std::string ReadConfigString(const std::string& section, const std::string& key,
+                                 const std::string& def) const;
     int ReadConfigInt(const std::string& section, const std::string& key, int def) const;
     bool ReadConfigBool(const std::string& section, const std::string& key, bool def) const;
     std::string ReadRegistryValue(const std::string& name, const std::string& def) const;
     void WriteRegistryValue(const std::string& name, const std::string& value);
     std::string AskForDisc(const std::string& prompt, const std::function<bool(const std::string&)>& check,
                            const std::string& altPath);
-    std::string ScanDiscs(const std::function<bool(const std::string&)>& check, const std::string& altPath) const;
+    std::string ScanDiscs(const std::function<bool(const std::string&)>& check,
+                          const std::string& altPath) const;
 
     // Runs a dialog over the current screen until it finishes.
     void RunDialog(TModalDialog& dialog);
@@ -102,7 +103,7 @@ public:
     // Loads the current student: scores, weights and actors, with the hourglass showing.
     void LoadStudent();
 
-private:
+  private:
     bool CreateWindow();
     void FormShow();
     void FormDestroy();

@@ -58,18 +58,24 @@ std::string TForm_Main::ScanDiscs(const std::function<bool(const std::string&)>&
     return "";
 }
 
-std::string TForm_Main::AskForDisc(const std::string& prompt, const std::function<bool(const std::string&)>& check,
+std::string TForm_Main::AskForDisc(const std::string& prompt,
+                                   const std::function<bool(const std::string&)>& check,
                                    const std::string& altPath) {
     std::string found = ScanDiscs(check, altPath);
     if (!found.empty()) return found;
-    TForm_InsertCD dialog(dispatcher_, prompt, [this, check, altPath] { return ScanDiscs(check, altPath); }, check);
+    TForm_InsertCD dialog(
+        dispatcher_, prompt, [this, check, altPath] { return ScanDiscs(check, altPath); }, check);
     RunDialog(dialog);
     return dialog.result();
 }
 
-void TForm_Main::ShowFailure(const std::string& text) { ShowAppMessage(text, MsgKind::Error, -1, {MsgButton::OK}); }
+void TForm_Main::ShowFailure(const std::string& text) {
+    ShowAppMessage(text, MsgKind::Error, -1, {MsgButton::OK});
+}
 
-std::string TForm_Main::ApplicationDataFolder() const { return XdgDataHome(); }
+std::string TForm_Main::ApplicationDataFolder() const {
+    return XdgDataHome();
+}
 
 bool TForm_Main::SetUpRecordsFolder() {
     int records = config_.ReadInt("Defaults", "Records", 1);
@@ -143,8 +149,8 @@ void TForm_Main::InitialiseLanguages() {
     registry_ = std::make_unique<TRegistryFile>(RegistryPath());
     records_ = std::make_unique<TRecordsStore>(folders_, options_, platform_.clock());
     weights_ = TWeightTable(TWeightParams::Parse(settings_.Weights));
-    catalogue_ = std::make_unique<TLanguageCatalogue>(folders_, settings_, config_, options_, platform_.shell(),
-                                                      *registry_, *records_,
+    catalogue_ = std::make_unique<TLanguageCatalogue>(folders_, settings_, config_, options_,
+                                                      platform_.shell(), *registry_, *records_,
                                                       [this](const std::string& line) { DebugLog(line); });
     if (!options_.network && catalogue_->BuildTargetList() == 0)
         throw AppError("Can't find any target directories");
@@ -159,9 +165,10 @@ void TForm_Main::LoadStudent() {
     platform_.display().setCursor(CursorKind::Hourglass);
     try {
         records_->LoadStudent([this] {
-            weights_.LoadWeights(TWeightTable::kAllTopics, [this](const std::string& key, const std::string& def) {
-                return records_->ReadStudentValue(key, def);
-            });
+            weights_.LoadWeights(TWeightTable::kAllTopics,
+                                 [this](const std::string& key, const std::string& def) {
+                                     return records_->ReadStudentValue(key, def);
+                                 });
             catalogue_->LoadStudentActors();
         });
     } catch (...) {
@@ -243,7 +250,8 @@ bool TForm_Main::InitialiseCourse() {
     int male = ParseIntOr(ProfileFile::Read(video, "Defaults", "Male", "-1"), -1);
     int female = ParseIntOr(ProfileFile::Read(video, "Defaults", "Female", "-1"), -1);
     settings_.Male = male != -1 ? Format("Male%d", male) : config_.ReadString("Defaults", "Male", "Male2");
-    settings_.Female = female != -1 ? Format("Female%d", female) : config_.ReadString("Defaults", "Female", "Female2");
+    settings_.Female =
+        female != -1 ? Format("Female%d", female) : config_.ReadString("Defaults", "Female", "Female2");
 
     // 14. The remaining keys.
     CourseSettings& s = settings_;
@@ -257,7 +265,8 @@ bool TForm_Main::InitialiseCourse() {
     s.ChangeLanguage = s.ChangeLanguageConfigured;
     s.ChangeActor = config_.ReadBool("Defaults", "ChangeActor", true);
     std::vector<std::string> flags = Split(config_.ReadString("Defaults", "EnableButtons", ""), ',');
-    for (size_t i = 0; i < 4; ++i) s.EnableButtons[i] = i < flags.size() ? ParseIntOr(flags[i], 1) != 0 : true;
+    for (size_t i = 0; i < 4; ++i)
+        s.EnableButtons[i] = i < flags.size() ? ParseIntOr(flags[i], 1) != 0 : true;
     if (s.recordsMode == RecordsMode::Off) s.EnableButtons[0] = false;
     s.Immersion = config_.ReadBool("Defaults", "Immersion", false);
     if (s.Immersion) s.ChangeLanguage = false;

@@ -19,7 +19,8 @@ TForm_InsertCD::~TForm_InsertCD() {
 void TForm_InsertCD::LayoutButtons() {
     buttons_.clear();
     int y = box_.bottom() - 40;
-    buttons_.push_back({{box_.x + 24, y, 95, 28}, "OK", [this] { browsing_ ? AcceptTypedPath() : BitBtn_OKClick(); }});
+    buttons_.push_back(
+        {{box_.x + 24, y, 95, 28}, "OK", [this] { browsing_ ? AcceptTypedPath() : BitBtn_OKClick(); }});
     buttons_.push_back({{box_.x + 136, y, 95, 28}, "Browse", [this] { BitBtn_BrowseClick(); }});
     buttons_.push_back({{box_.x + 248, y, 95, 28}, "Cancel", [this] { BitBtn_CancelClick(); }});
 }
@@ -33,7 +34,9 @@ void TForm_InsertCD::TryScan() {
     }
 }
 
-void TForm_InsertCD::BitBtn_OKClick() { TryScan(); }
+void TForm_InsertCD::BitBtn_OKClick() {
+    TryScan();
+}
 
 void TForm_InsertCD::BitBtn_CancelClick() {
     result_.clear();
@@ -47,7 +50,8 @@ void TForm_InsertCD::BitBtn_BrowseClick() {
 
 void TForm_InsertCD::AcceptTypedPath() {
     std::string path = typed_;
-    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
+        path.pop_back();
     // A file chosen inside the data directory stands for its folder.
     if (PathResolver::IsFile(path)) {
         size_t slash = path.find_last_of("/\\");
@@ -69,7 +73,8 @@ void TForm_InsertCD::HandleInput(const InputEvent& e) {
     if (browsing_ && e.kind == InputEvent::Kind::KeyDown) {
         if (e.key == "BackSpace") {
             // Drop one UTF-8 character.
-            while (!typed_.empty() && (static_cast<unsigned char>(typed_.back()) & 0xC0) == 0x80) typed_.pop_back();
+            while (!typed_.empty() && (static_cast<unsigned char>(typed_.back()) & 0xC0) == 0x80)
+                typed_.pop_back();
             if (!typed_.empty()) typed_.pop_back();
             return;
         }
@@ -90,7 +95,8 @@ void TForm_InsertCD::Paint(Surface& frame) {
     if (!browsing_) {
         TextRenderer::Draw(frame, {box_.x + 20, box_.y + 60, box_.w - 40, 100}, prompt_, label);
     } else {
-        TextRenderer::Draw(frame, {box_.x + 20, box_.y + 36, box_.w - 40, 36}, "Please locate data directory", label);
+        TextRenderer::Draw(frame, {box_.x + 20, box_.y + 36, box_.w - 40, 36}, "Please locate data directory",
+                           label);
         Rect field{box_.x + 20, box_.y + 84, box_.w - 40, 24};
         frame.fillRect(field, ArgbFromRgb(0x70, 0x70, 0x70));
         frame.fillRect({field.x + 1, field.y + 1, field.w - 2, field.h - 2}, 0xFFFFFFFFu);

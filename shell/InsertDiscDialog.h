@@ -10,7 +10,7 @@
 namespace parlora {
 
 class TForm_InsertCD : public TModalDialog {
-public:
+  public:
     using Scan = std::function<std::string()>;
     using Check = std::function<bool(const std::string&)>;
 
@@ -22,7 +22,7 @@ public:
     const std::string& result() const { return result_; }
     bool browsing() const { return browsing_; }
 
-private:
+  private:
     void TryScan();
     void BitBtn_OKClick();
     void BitBtn_CancelClick();

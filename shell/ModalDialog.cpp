@@ -8,10 +8,17 @@
 namespace parlora {
 
 static const std::pair<MsgButton, const char*> kCaptions[] = {
-    {MsgButton::Yes, "Yes"},         {MsgButton::No, "No"},         {MsgButton::OK, "OK"},
-    {MsgButton::Cancel, "Cancel"},   {MsgButton::Abort, "Abort"},   {MsgButton::Retry, "Retry"},
-    {MsgButton::Ignore, "Ignore"},   {MsgButton::All, "All"},       {MsgButton::NoToAll, "No to All"},
-    {MsgButton::YesToAll, "Yes to All"}, {MsgButton::Help, "Help"},
+    {MsgButton::Yes, "Yes"},
+    {MsgButton::No, "No"},
+    {MsgButton::OK, "OK"},
+    {MsgButton::Cancel, "Cancel"},
+    {MsgButton::Abort, "Abort"},
+    {MsgButton::Retry, "Retry"},
+    {MsgButton::Ignore, "Ignore"},
+    {MsgButton::All, "All"},
+    {MsgButton::NoToAll, "No to All"},
+    {MsgButton::YesToAll, "Yes to All"},
+    {MsgButton::Help, "Help"},
 };
 
 std::string ButtonCaption(MsgButton b) {
@@ -33,7 +40,8 @@ MsgButton ButtonFromName(const std::string& name) {
 
 void TModalDialog::HandleInput(const InputEvent& e) {
     if (e.kind == InputEvent::Kind::MouseDown && e.button == MouseButton::Left) {
-        for (auto& b : buttons_) b.pressed = b.rect.contains(e.x, e.y);
+        for (auto& b : buttons_)
+            b.pressed = b.rect.contains(e.x, e.y);
     } else if (e.kind == InputEvent::Kind::MouseUp && e.button == MouseButton::Left) {
         for (size_t i = 0; i < buttons_.size(); ++i) {
             bool hit = buttons_[i].pressed && buttons_[i].rect.contains(e.x, e.y);

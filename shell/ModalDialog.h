@@ -17,13 +17,13 @@ std::string ButtonCaption(MsgButton b);
 MsgButton ButtonFromName(const std::string& name);
 
 class TModalDialog {
-public:
+  public:
     virtual ~TModalDialog() = default;
     virtual void Paint(Surface& frame) = 0;
     virtual void HandleInput(const InputEvent& e);
     bool finished() const { return finished_; }
 
-protected:
+  protected:
     struct Button {
         Rect rect;
         std::string caption;
@@ -36,18 +36,18 @@ protected:
 
     std::vector<Button> buttons_;
 
-private:
+  private:
     bool finished_ = false;
 };
 
 class TMessageDialog : public TModalDialog {
-public:
+  public:
     TMessageDialog(std::string text, MsgKind kind, std::vector<MsgButton> buttons,
                    std::function<void()> onHelp);
     void Paint(Surface& frame) override;
     MsgButton result() const { return result_; }
 
-private:
+  private:
     std::string text_;
     MsgKind kind_;
     Rect box_;

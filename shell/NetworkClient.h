@@ -4,7 +4,7 @@
 namespace parlora {
 
 class INetworkClient {
-public:
+  public:
     virtual ~INetworkClient() = default;
     virtual bool Connected() = 0;
     virtual void SendStartActivity(int activity) = 0;
@@ -15,7 +15,7 @@ public:
 };
 
 class TNullNetworkClient : public INetworkClient {
-public:
+  public:
     bool Connected() override { return false; }
     void SendStartActivity(int) override {}
     void SendEndActivity(int, int) override {}

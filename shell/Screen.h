@@ -9,7 +9,7 @@
 namespace parlora {
 
 class TScreen {
-public:
+  public:
     virtual ~TScreen() = default;
     virtual std::string ClassName() const = 0;
     // Draws the whole screen into the 1024 x 768 frame.
@@ -22,13 +22,13 @@ public:
     virtual void ContentChanged() {}
     Guard guard() const { return lifetime_.guard(); }
 
-private:
+  private:
     Lifetime lifetime_;
 };
 
 // Stands in for a screen that is not built yet: names its class and parameters.
 class TPlaceholderScreen : public TScreen {
-public:
+  public:
     TPlaceholderScreen(std::string className, std::string parameters)
         : className_(std::move(className)), parameters_(std::move(parameters)) {}
     std::string ClassName() const override { return className_; }
@@ -37,7 +37,7 @@ public:
     // Clicks anywhere call this (the placeholder's way back).
     std::function<void()> onClick;
 
-private:
+  private:
     std::string className_, parameters_;
 };
 

@@ -14,15 +14,16 @@ namespace parlora {
 class TForm_Main;
 
 class TScreenFactory {
-public:
+  public:
     using Creator = std::function<std::unique_ptr<TScreen>(TForm_Main&, const TScreenParams&)>;
 
     static TScreenFactory& Instance();
     void Register(const std::string& className, Creator creator);
     bool Has(const std::string& className) const { return creators_.count(className) != 0; }
-    std::unique_ptr<TScreen> Create(TForm_Main& main, const std::string& className, const TScreenParams& params) const;
+    std::unique_ptr<TScreen> Create(TForm_Main& main, const std::string& className,
+                                    const TScreenParams& params) const;
 
-private:
+  private:
     std::map<std::string, Creator> creators_;
 };
 

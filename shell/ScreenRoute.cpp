@@ -26,7 +26,16 @@ std::string TScreenParams::Describe() const {
 int QuizModeCode(int code, bool quizMode) {
     if (!quizMode) return code;
     switch (code) {
-    case 14: case 20: case 25: case 30: case 35: case 40: case 45: case 50: case 55: case 60:
+    case 14:
+    case 20:
+    case 25:
+    case 30:
+    case 35:
+    case 40:
+    case 45:
+    case 50:
+    case 55:
+    case 60:
         return 9;
     default:
         return code;
@@ -36,8 +45,12 @@ int QuizModeCode(int code, bool quizMode) {
 static const std::array<int, 9> kEasyQuiz{276, 260, 262, 264, 266, 268, 270, 272, 274};
 static const std::array<int, 9> kHardQuiz{277, 261, 263, 265, 267, 269, 271, 273, 275};
 
-int EasyQuizActivity(int category) { return category >= 0 && category < 9 ? kEasyQuiz[size_t(category)] : 0; }
-int HardQuizActivity(int category) { return category >= 0 && category < 9 ? kHardQuiz[size_t(category)] : 0; }
+int EasyQuizActivity(int category) {
+    return category >= 0 && category < 9 ? kEasyQuiz[size_t(category)] : 0;
+}
+int HardQuizActivity(int category) {
+    return category >= 0 && category < 9 ? kHardQuiz[size_t(category)] : 0;
+}
 
 namespace {
 
@@ -129,23 +142,26 @@ std::optional<TScreenRoute> RouteForCode(int code, const TRouteContext& c) {
     case 8:
         return TScreenRoute{0, c.newUserScreen ? "TForm_NewUser" : "TForm_Menu", {}};
     case 15:
-        return c.firstWordsFilter
-                   ? TScreenRoute{210, "TForm_WordsPractice", P(0, "FirstWords\\Images", 14, 10, 42, "1617", "FW")}
-                   : TScreenRoute{210, "TForm_WordsPractice", P(0, "FirstWords\\Images", 14, 10, 44, "", "FW")};
+        return c.firstWordsFilter ? TScreenRoute{210, "TForm_WordsPractice",
+                                                 P(0, "FirstWords\\Images", 14, 10, 42, "1617", "FW")}
+                                  : TScreenRoute{210, "TForm_WordsPractice",
+                                                 P(0, "FirstWords\\Images", 14, 10, 44, "", "FW")};
     case 17:
         return TScreenRoute{212, "TForm_WordsEasy",
                             P(0, "FirstWords\\Images", 14, 19, 44, wordsExcluded.c_str(), "FW")};
     case 18:
     case 19: {
-        TScreenParams p = P(0, "FirstWords\\Images", 14, 20, 44,
-                            code == 19 ? "0405060711" : wordsExcluded.c_str(), "FW");
+        TScreenParams p =
+            P(0, "FirstWords\\Images", 14, 20, 44, code == 19 ? "0405060711" : wordsExcluded.c_str(), "FW");
         p.selfPlay = code == 19;
         return TScreenRoute{code == 19 ? 290 : 213, "TForm_WordsHard", p};
     }
     case 33:
-        return TScreenRoute{227, "TForm_WordsEasy", P(3, "Phrases\\Images", 30, 25, 30, phrasesExcluded.c_str(), "USE")};
+        return TScreenRoute{227, "TForm_WordsEasy",
+                            P(3, "Phrases\\Images", 30, 25, 30, phrasesExcluded.c_str(), "USE")};
     case 34:
-        return TScreenRoute{228, "TForm_WordsHard", P(3, "Phrases\\Images", 30, 26, 30, phrasesExcluded.c_str(), "USE")};
+        return TScreenRoute{228, "TForm_WordsHard",
+                            P(3, "Phrases\\Images", 30, 26, 30, phrasesExcluded.c_str(), "USE")};
     case 61: {
         TScreenParams p;
         p.quizCategory = c.quizCategory;

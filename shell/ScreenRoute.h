@@ -8,9 +8,9 @@ namespace parlora {
 
 struct TScreenParams {
     int topic = -1;
-    std::string folder;   // picture folder, relative to the interface folder
-    int returnCode = 0;   // the screen to go back to
-    int help = 0;         // help picture number
+    std::string folder; // picture folder, relative to the interface folder
+    int returnCode = 0; // the screen to go back to
+    int help = 0;       // help picture number
     int itemCount = 0;
     std::string excluded; // two-digit item numbers, ascending
     std::string prefix;   // topic prefix of pictures and sounds

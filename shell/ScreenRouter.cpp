@@ -66,7 +66,8 @@ void TForm_Main::HandleScreenRequest(int code, int kind) {
 
 std::string TForm_Main::NameChoiceClass() {
     if (options_.network) {
-        bool newUser = settings_.NewUser && !options_.quiz && records_ && records_->ReadStudentInt("Sessions", 0) == 1;
+        bool newUser =
+            settings_.NewUser && !options_.quiz && records_ && records_->ReadStudentInt("Sessions", 0) == 1;
         return newUser ? "TForm_NewUser" : "TForm_Menu";
     }
     records_->LoadStudentList();

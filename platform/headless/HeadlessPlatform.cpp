@@ -96,9 +96,13 @@ int HeadlessShell::startProgram(const std::string&, const std::vector<std::strin
     return -1; // headless runs start no other programs
 }
 
-std::optional<int> HeadlessShell::pollProgram(int) { return -1; }
+std::optional<int> HeadlessShell::pollProgram(int) {
+    return -1;
+}
 
-std::vector<std::string> HeadlessShell::discMounts() const { return discs_; }
+std::vector<std::string> HeadlessShell::discMounts() const {
+    return discs_;
+}
 
 void HeadlessVolume::set(uint16_t value) {
     value_ = value;
@@ -126,7 +130,8 @@ bool HeadlessPlatform::loadScript(const std::string& path, std::string& error) {
     }
     std::vector<std::string> lines;
     std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
+    while (std::getline(in, line))
+        lines.push_back(line);
     setScriptLines(std::move(lines));
     return true;
 }
@@ -209,7 +214,8 @@ void HeadlessPlatform::runScriptLine(const std::string& raw, std::vector<InputEv
         }
     } else if (cmd == "expect-screen") {
         std::string actual = host_ ? host_->currentScreenClass() : "";
-        if (actual != arg) return fail("expected screen " + arg + ", found " + (actual.empty() ? "none" : actual));
+        if (actual != arg)
+            return fail("expected screen " + arg + ", found " + (actual.empty() ? "none" : actual));
     } else if (cmd == "answer") {
         if (!host_ || arg.empty()) return fail("answer needs a button name");
         host_->queueDialogAnswer(arg);

@@ -12,7 +12,7 @@ namespace parlora {
 
 // What a script needs from the program it drives.
 class IScriptHost {
-public:
+  public:
     virtual ~IScriptHost() = default;
     virtual std::string currentScreenClass() const = 0;
     virtual void queueDialogAnswer(const std::string& button) = 0;
@@ -27,7 +27,7 @@ struct AudioLogEntry {
 };
 
 class HeadlessDisplay : public IDisplay {
-public:
+  public:
     DisplayMode desktopMode() const override { return mode_; }
     bool openWindow(const std::string& caption, WindowMode mode) override;
     void closeWindow() override { open_ = false; }
@@ -45,7 +45,7 @@ public:
     WindowMode windowMode() const { return windowMode_; }
     const std::vector<std::string>& nativeMessages() const { return messages_; }
 
-private:
+  private:
     DisplayMode mode_{1280, 1024, 32};
     bool open_ = false;
     WindowMode windowMode_ = WindowMode::MaximisedCentred;
@@ -56,7 +56,7 @@ private:
 };
 
 class HeadlessAudioOut : public IAudioOut {
-public:
+  public:
     explicit HeadlessAudioOut(IClock& clock) : clock_(clock) {}
     void attach(Dispatcher& d) { dispatcher_ = &d; }
     VoiceId play(const VoiceRequest& request, std::function<void()> onEnded) override;
@@ -69,7 +69,7 @@ public:
     uint16_t gain() const { return gain_; }
     const std::vector<AudioLogEntry>& log() const { return log_; }
 
-private:
+  private:
     struct Voice {
         uint64_t start, frames;
         int rate;
@@ -86,13 +86,13 @@ private:
 
 // Yields blocks of a quiet 440 Hz tone every block's length of fake time.
 class HeadlessAudioIn : public IAudioIn {
-public:
+  public:
     void attach(Dispatcher& d) { dispatcher_ = &d; }
     bool start(int sampleRate, int blockFrames, std::function<void(std::vector<int16_t>)> onBlock) override;
     std::vector<int16_t> stop() override;
     bool recording() const override { return timer_ != 0; }
 
-private:
+  private:
     Dispatcher* dispatcher_ = nullptr;
     TimerId timer_ = 0;
     uint64_t produced_ = 0;
@@ -100,7 +100,7 @@ private:
 };
 
 class HeadlessShell : public IShell {
-public:
+  public:
     bool openUrl(const std::string& url) override;
     int startProgram(const std::string& program, const std::vector<std::string>& args,
                      const std::string& folder) override;
@@ -114,7 +114,7 @@ public:
     void setDiscMounts(std::vector<std::string> m) { discs_ = std::move(m); }
     const std::vector<std::string>& openedUrls() const { return urls_; }
 
-private:
+  private:
     std::string userName_ = "Test User";
     std::string locale_ = "en_GB.UTF-8";
     std::vector<std::string> discs_;
@@ -122,7 +122,7 @@ private:
 };
 
 class HeadlessVolume : public IVolume {
-public:
+  public:
     bool open() override { return open_ = true; }
     bool isOpen() const override { return open_; }
     uint16_t get() const override { return value_; }
@@ -130,14 +130,14 @@ public:
     void setOnChange(std::function<void(uint16_t)> onChange) override { onChange_ = std::move(onChange); }
     bool showControlProgram() override { return false; }
 
-private:
+  private:
     bool open_ = false;
     uint16_t value_ = 52428;
     std::function<void(uint16_t)> onChange_;
 };
 
 class HeadlessPlatform : public IPlatform {
-public:
+  public:
     HeadlessPlatform();
     FakeClock& fakeClock() { return clock_; }
     IClock& clock() override { return clock_; }
@@ -162,7 +162,7 @@ public:
     void waitEvents(int64_t timeoutMs, std::vector<InputEvent>& out) override;
     void wake() override {}
 
-private:
+  private:
     void fail(const std::string& why);
     void runScriptLine(const std::string& line, std::vector<InputEvent>& out);
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <memory>
-#include <thread>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace parlora;
@@ -66,7 +66,8 @@ TEST_F(Fixture, KilledTimerNeverFiresAndGuardedTimerDiesWithItsOwner) {
     int fired = 0;
     TimerId id = d.setTimer(50, true, [&] { ++fired; });
     auto owner = std::make_shared<int>(0);
-    d.setTimer(50, true, [&] { ++fired; }, owner);
+    d.setTimer(
+        50, true, [&] { ++fired; }, owner);
     d.killTimer(id);
     owner.reset();
     d.advance(clock, 500);
@@ -78,7 +79,8 @@ TEST_F(Fixture, DeferredRequestWaitsForTheModalLoopToEnd) {
     bool dialogOpen = true;
     d.setTimer(10, false, [&] {
         // A request made while the dialog runs...
-        d.post(Guard{}, [&] { log.push_back("request"); }, true);
+        d.post(
+            Guard{}, [&] { log.push_back("request"); }, true);
         d.post([&] { log.push_back("ordinary"); });
     });
     d.setTimer(20, false, [&] { dialogOpen = false; });

@@ -14,23 +14,67 @@ using parlora::test::WriteFile;
 namespace {
 
 TEST(ScreenRoutes, EveryCodeOfTheMapHasItsClassAndTheRestNone) {
-    const std::map<int, std::string> expected = {
-        {1, "TForm_Start"}, {3, "TForm_Language"}, {4, "TForm_Records"}, {5, "TForm_Language"},
-        {6, "TForm_TypeName"}, {8, "TForm_Menu"}, {9, "TForm_Menu"}, {10, "TForm_Language"},
-        {11, "TForm_Actor"}, {12, "TForm_Award"}, {14, "TForm_WordsMenu"}, {15, "TForm_WordsPractice"},
-        {16, "TForm_Speak"}, {17, "TForm_WordsEasy"}, {18, "TForm_WordsHard"}, {19, "TForm_WordsHard"},
-        {20, "TForm_FoodMenu"}, {21, "TForm_FoodPractice"}, {22, "TForm_Speak"}, {23, "TForm_FoodEasy"},
-        {24, "TForm_FoodHard"}, {25, "TForm_ColoursMenu"}, {26, "TForm_ColoursPractice"}, {27, "TForm_Speak"},
-        {28, "TForm_ColoursEasy"}, {29, "TForm_ColoursHard"}, {30, "TForm_PhrasesMenu"},
-        {31, "TForm_WordsPractice"}, {32, "TForm_Speak"}, {33, "TForm_WordsEasy"}, {34, "TForm_WordsHard"},
-        {35, "TForm_BodyMenu"}, {36, "TForm_BodyPractice"}, {37, "TForm_Speak"}, {38, "TForm_BodyEasy"},
-        {39, "TForm_FoodHard"}, {40, "TForm_NumbersMenu"}, {41, "TForm_NumbersPractice"}, {42, "TForm_Speak"},
-        {43, "TForm_NumbersEasy"}, {44, "TForm_NumbersHard"}, {45, "TForm_TimeMenu"}, {46, "TForm_TimePractice"},
-        {47, "TForm_Speak"}, {48, "TForm_TimeEasy"}, {49, "TForm_TimeHard"}, {50, "TForm_ShoppingMenu"},
-        {51, "TForm_ShoppingPractice"}, {52, "TForm_Speak"}, {53, "TForm_ShoppingEasy"}, {54, "TForm_FoodHard"},
-        {55, "TForm_CountriesMenu"}, {56, "TForm_CountriesPractice"}, {57, "TForm_Speak"},
-        {58, "TForm_CountriesEasy"}, {59, "TForm_CountriesHard"}, {60, "TForm_QuizMenu"}, {61, "TForm_QuizEasy"},
-        {62, "TForm_QuizHard"}, {63, "TForm_QuizHard"}, {64, "TForm_CustomEnd"}};
+    const std::map<int, std::string> expected = {{1, "TForm_Start"},
+                                                 {3, "TForm_Language"},
+                                                 {4, "TForm_Records"},
+                                                 {5, "TForm_Language"},
+                                                 {6, "TForm_TypeName"},
+                                                 {8, "TForm_Menu"},
+                                                 {9, "TForm_Menu"},
+                                                 {10, "TForm_Language"},
+                                                 {11, "TForm_Actor"},
+                                                 {12, "TForm_Award"},
+                                                 {14, "TForm_WordsMenu"},
+                                                 {15, "TForm_WordsPractice"},
+                                                 {16, "TForm_Speak"},
+                                                 {17, "TForm_WordsEasy"},
+                                                 {18, "TForm_WordsHard"},
+                                                 {19, "TForm_WordsHard"},
+                                                 {20, "TForm_FoodMenu"},
+                                                 {21, "TForm_FoodPractice"},
+                                                 {22, "TForm_Speak"},
+                                                 {23, "TForm_FoodEasy"},
+                                                 {24, "TForm_FoodHard"},
+                                                 {25, "TForm_ColoursMenu"},
+                                                 {26, "TForm_ColoursPractice"},
+                                                 {27, "TForm_Speak"},
+                                                 {28, "TForm_ColoursEasy"},
+                                                 {29, "TForm_ColoursHard"},
+                                                 {30, "TForm_PhrasesMenu"},
+                                                 {31, "TForm_WordsPractice"},
+                                                 {32, "TForm_Speak"},
+                                                 {33, "TForm_WordsEasy"},
+                                                 {34, "TForm_WordsHard"},
+                                                 {35, "TForm_BodyMenu"},
+                                                 {36, "TForm_BodyPractice"},
+                                                 {37, "TForm_Speak"},
+                                                 {38, "TForm_BodyEasy"},
+                                                 {39, "TForm_FoodHard"},
+                                                 {40, "TForm_NumbersMenu"},
+                                                 {41, "TForm_NumbersPractice"},
+                                                 {42, "TForm_Speak"},
+                                                 {43, "TForm_NumbersEasy"},
+                                                 {44, "TForm_NumbersHard"},
+                                                 {45, "TForm_TimeMenu"},
+                                                 {46, "TForm_TimePractice"},
+                                                 {47, "TForm_Speak"},
+                                                 {48, "TForm_TimeEasy"},
+                                                 {49, "TForm_TimeHard"},
+                                                 {50, "TForm_ShoppingMenu"},
+                                                 {51, "TForm_ShoppingPractice"},
+                                                 {52, "TForm_Speak"},
+                                                 {53, "TForm_ShoppingEasy"},
+                                                 {54, "TForm_FoodHard"},
+                                                 {55, "TForm_CountriesMenu"},
+                                                 {56, "TForm_CountriesPractice"},
+                                                 {57, "TForm_Speak"},
+                                                 {58, "TForm_CountriesEasy"},
+                                                 {59, "TForm_CountriesHard"},
+                                                 {60, "TForm_QuizMenu"},
+                                                 {61, "TForm_QuizEasy"},
+                                                 {62, "TForm_QuizHard"},
+                                                 {63, "TForm_QuizHard"},
+                                                 {64, "TForm_CustomEnd"}};
     TRouteContext c;
     for (int code = 1; code <= 255; ++code) {
         if (code == 2) continue; // the name choice depends on the records
@@ -82,7 +126,8 @@ TEST(ScreenRoutes, ParametersFollowFiltersTargetAndQuizSizes) {
 }
 
 TEST(ScreenRoutes, QuizModeAndNetworkStarts) {
-    for (int code : {14, 20, 25, 30, 35, 40, 45, 50, 55, 60}) EXPECT_EQ(QuizModeCode(code, true), 9);
+    for (int code : {14, 20, 25, 30, 35, 40, 45, 50, 55, 60})
+        EXPECT_EQ(QuizModeCode(code, true), 9);
     EXPECT_EQ(QuizModeCode(21, true), 21);
     EXPECT_EQ(QuizModeCode(20, false), 20);
     int category = -1;

@@ -64,7 +64,8 @@ TEST_F(MainWindowFixture, HelpLinkReplacesPlaceholdersAndEncodes) {
     ASSERT_TRUE(main.InitialiseCourse());
     main.catalogue()->SetTarget(5);
     std::string link = main.BuildHelpLink("www.example.org/help page?[[RNG]]&[[trg]]&[[src]]&[[os]]");
-    EXPECT_EQ(link.rfind("http://www.example.org/help%20page?rng=QOR&trg=005&src=001&os=LINUX", 0), 0u) << link;
+    EXPECT_EQ(link.rfind("http://www.example.org/help%20page?rng=QOR&trg=005&src=001&os=LINUX", 0), 0u)
+        << link;
     EXPECT_EQ(main.BuildHelpLink("plain"), "http://plain");
 }
 
@@ -89,9 +90,10 @@ TEST_F(MainWindowFixture, MissingConfigurationGivesEveryDefault) {
 }
 
 TEST_F(MainWindowFixture, ConfigurationKeysWithBlanksGarbageAndOverrides) {
-    WriteFile(tmp / "course/sconfig.txt",
-              "\xff\xfe garbage line\r\n[Defaults]\r\n  Fast = 1 \r\nFilter1=abc\r\nRecords=1\r\nLocalStore=1\r\n"
-              "EnableButtons=0,1,,0\r\nImmersion=1\r\nChangeLanguage=1\r\n[QuizTest]\r\nRightPercent=70\r\n");
+    WriteFile(
+        tmp / "course/sconfig.txt",
+        "\xff\xfe garbage line\r\n[Defaults]\r\n  Fast = 1 \r\nFilter1=abc\r\nRecords=1\r\nLocalStore=1\r\n"
+        "EnableButtons=0,1,,0\r\nImmersion=1\r\nChangeLanguage=1\r\n[QuizTest]\r\nRightPercent=70\r\n");
     WriteFile(tmp / "course/data/video.txt", "[Defaults]\r\nMale=3\r\n");
     test::MakeDirs(tmp / "course/data/sources/3source"); // immersion: the source is the target
     TForm_Main main(platform, {});
@@ -126,7 +128,8 @@ TEST_F(MainWindowFixture, LanguageBlockErrorsFailTheStartUpWithTheirText) {
     testing::internal::CaptureStderr();
     EXPECT_FALSE(main.InitialiseCourse());
     std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("Language initialisation failed - Can't find any target directories"), std::string::npos);
+    EXPECT_NE(err.find("Language initialisation failed - Can't find any target directories"),
+              std::string::npos);
 }
 
 TEST_F(MainWindowFixture, InactivityTimeOutClosesAfterMinutesWithoutALeftClick) {

@@ -29,7 +29,8 @@ struct StartupRun : ::testing::Test {
 };
 
 TEST_F(StartupRun, StartsOnTheStartScreenAndExitsWithTheScriptsVerdict) {
-    RunResult ok = Run("data=" + (tmp / "course/data"), "expect-screen TForm_Start\nshot " + (tmp / "a.png") + "\n");
+    RunResult ok =
+        Run("data=" + (tmp / "course/data"), "expect-screen TForm_Start\nshot " + (tmp / "a.png") + "\n");
     EXPECT_EQ(ok.exitCode, 0) << ok.output;
     EXPECT_FALSE(ReadFile(tmp / "a.png").empty());
     // The temporary folder is removed at the end.

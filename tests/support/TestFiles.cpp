@@ -24,7 +24,9 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-void MakeDirs(const std::string& path) { fs::create_directories(path); }
+void MakeDirs(const std::string& path) {
+    fs::create_directories(path);
+}
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     fs::create_directories(fs::path(path).parent_path());
@@ -55,25 +57,30 @@ void UsePrivateFolders(const std::string& root) {
     setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
 }
 
-std::string ParloraBinary() { return std::string(PARLORA_BINARY_DIR) + "/shell/parlora"; }
+std::string ParloraBinary() {
+    return std::string(PARLORA_BINARY_DIR) + "/shell/parlora";
+}
 
 static std::string Quote(const std::string& s) {
     std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : s)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
 
 RunResult RunParlora(const std::string& args, const std::map<std::string, std::string>& env, int timeoutSec,
                      const std::string& workDir) {
     std::string cmd = workDir.empty() ? "env" : "cd " + Quote(workDir) + " && env";
-    for (const auto& [k, v] : env) cmd += " " + k + "=" + Quote(v);
+    for (const auto& [k, v] : env)
+        cmd += " " + k + "=" + Quote(v);
     cmd += " timeout " + std::to_string(timeoutSec) + " " + Quote(ParloraBinary()) + " " + args + " 2>&1";
     RunResult r;
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
     std::array<char, 4096> buf;
     size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.output.append(buf.data(), n);
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
+        r.output.append(buf.data(), n);
     int status = pclose(p);
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
