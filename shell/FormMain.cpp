@@ -180,7 +180,8 @@ void TForm_Main::HandleInput(const InputEvent& e) {
         return;
     }
     if (screen_) screen_->HandleInput(e);
-    dispatcher_.invalidate();
+    // Moving the mouse changes nothing of a screen by itself; elements ask for their own repaint.
+    if (e.kind != InputEvent::Kind::MouseMove) dispatcher_.invalidate();
 }
 
 void TForm_Main::Paint() {
