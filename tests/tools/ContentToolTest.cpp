@@ -1,0 +1,164 @@
+#include "core/PathResolver.h"
+#include "core/Surface.h"
+#include "media/WaveFile.h"
+#include "tests/support/TestFiles.h"
+#include "tools/content/ContentInspector.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+namespace parlora {
+namespace {
+
+using test::TempDir;
+
+std::string PngBytes(int w, int h, const TempDir& dir) {
+    std::string scratch = dir / "scratch.png";
+    Surface(w, h, ArgbFromRgb(10, 200, 30)).savePng(scratch);
+    std::string bytes = test::ReadFile(scratch);
+    std::filesystem::remove(scratch);
+    return bytes;
+}
+
+std::string AiffBytes(int ms) {
+    TWaveFormat f;
+    f.FormatTag = 1;
+    f.Channels = 1;
+    f.SamplesPerSec = 22050;
+    f.BitsPerSample = 16;
+    f.BlockAlign = 2;
+    f.AvgBytesPerSec = 44100;
+    std::vector<uint8_t> samples(size_t(22050) * ms / 1000 * 2, 0);
+    std::vector<uint8_t> file = WaveFile::BuildAiff(f, samples.data(), uint32_t(samples.size()), {});
+    return std::string(file.begin(), file.end());
+}
+
+// Every file the manifest names for this tree, written as a small valid picture or sound.
+void FillTree(const std::string& data, const TempDir& dir) {
+    test::MakeDirs(data + "/Interface/FirstWords");
+    test::MakeDirs(data + "/targets/target3/TEXT"); // else TextDir would make sources\3source a source
+    test::MakeDirs(data + "/sources/1source");
+    PathResolver::ClearCache();
+    DataLayout layout = ScanDataDir(data);
+    std::string png = PngBytes(8, 4, dir), aif = AiffBytes(50);
+    for (const ManifestEntry& e : ContentManifest()) {
+        if (!IsRequired(e.level) || e.kind == ContentKind::Folder) continue;
+        for (const ContentFile& f : ExpandEntry(e, layout)) {
+            std::string rel = f.path;
+            std::replace(rel.begin(), rel.end(), '\\', '/');
+            if (e.kind == ContentKind::Picture)
+                test::WriteFile(data + "/" + rel, png);
+            else if (e.kind == ContentKind::Sound)
+                test::WriteFile(data + "/" + rel + (rel.ends_with(".wav") ? "" : ".aif"),
+                                rel.ends_with(".wav") ? std::string() : aif);
+        }
+    }
+    // Effects are WAV; build one from the same samples.
+    TWaveFormat f{1, 1, 22050, 44100, 2, 16, 0};
+    std::vector<uint8_t> s(400, 0);
+    std::vector<uint8_t> wav = WaveFile::BuildWav(f, s.data(), uint32_t(s.size()));
+    for (const char* name : {"bing.wav", "click.wav"})
+        test::WriteFile(data + "/Interface/common/sounds/" + name, std::string(wav.begin(), wav.end()));
+    PathResolver::ClearCache();
+}
+
+TEST(ContentManifest, ExpandsPerTargetSourceItemAndSpeaker) {
+    DataLayout layout;
+    layout.targets = {3, 5};
+    layout.sources = {1};
+    layout.textDirs = {"sources\\3source", "targets\\target5\\TEXT"};
+    const ManifestEntry* words = nullptr;
+    const ManifestEntry* texts = nullptr;
+    for (const ManifestEntry& e : ContentManifest()) {
+        if (e.pattern == "FW\\{sp}FW{n}") words = &e;
+        if (e.pattern == "FW\\FW{n}.PNG" && e.root == ContentRoot::Text) texts = &e;
+    }
+    ASSERT_TRUE(words && texts);
+    auto sounds = ExpandEntry(*words, layout);
+    ASSERT_EQ(sounds.size(), 2u * 44u * 2u);
+    EXPECT_EQ(sounds.front().path, "targets\\target3\\FW\\MFW1");
+    EXPECT_EQ(sounds[1].path, "targets\\target3\\FW\\FFW1");
+    EXPECT_EQ(sounds.back().path, "targets\\target5\\FW\\FFW44");
+    auto words5 = ExpandEntry(*texts, layout);
+    EXPECT_EQ(words5.front().path, "sources\\3source\\FW\\FW1.PNG"); // no TEXT: the source folder of t
+    EXPECT_EQ(words5.back().path, "targets\\target5\\TEXT\\FW\\FW44.PNG");
+}
+
+TEST(ContentCheck, CompleteTreePassesAndFaultsAreNamed) {
+    TempDir dir;
+    std::string data = dir / "data";
+    FillTree(data, dir);
+    {
+        std::ostringstream out;
+        CheckSummary sum = ContentInspector::Check(data, out);
+        EXPECT_TRUE(sum.ok()) << out.str();
+        EXPECT_GT(sum.checked, 300);
+    }
+
+    // A deleted picture, a truncated PNG and a truncated AIFF, each named on its own line.
+    std::filesystem::remove(data + "/Interface/FirstWords/Practice/pracbg.png");
+    std::string png = test::ReadFile(data + "/Interface/FirstWords/Images/FW7.png");
+    test::WriteFile(data + "/Interface/FirstWords/Images/FW7.png", png.substr(0, png.size() / 2));
+    std::string aif = test::ReadFile(data + "/targets/target3/FW/MFW12.aif");
+    test::WriteFile(data + "/targets/target3/FW/MFW12.aif", aif.substr(0, 30));
+    PathResolver::ClearCache();
+
+    std::ostringstream out;
+    CheckSummary sum = ContentInspector::Check(data, out);
+    std::string text = out.str();
+    EXPECT_FALSE(sum.ok());
+    EXPECT_EQ(sum.missing, 1);
+    EXPECT_EQ(sum.unreadable, 2);
+    EXPECT_NE(text.find("missing (W): Interface\\FirstWords\\Practice\\pracbg.png\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("unreadable (E): Interface\\FirstWords\\Images\\FW7.png: "), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("unreadable (E): targets\\target3\\FW\\MFW12: File "), std::string::npos) << text;
+    EXPECT_NE(text.find("1 missing, 2 unreadable, "), std::string::npos) << text;
+}
+
+TEST(ContentCheck, MissingSoundNamesBothExtensionsAndEmptyDirFailsAtStartup) {
+    TempDir dir;
+    std::string data = dir / "data";
+    FillTree(data, dir);
+    std::filesystem::remove(data + "/targets/target3/Common/FYes2.aif");
+    PathResolver::ClearCache();
+    std::ostringstream out;
+    ContentInspector::Check(data, out);
+    EXPECT_NE(out.str().find("missing (E): targets\\target3\\Common\\FYes2.aif|.mp3\n"), std::string::npos);
+
+    test::MakeDirs(dir / "empty");
+    std::ostringstream empty;
+    CheckSummary sum = ContentInspector::Check(dir / "empty", empty);
+    EXPECT_FALSE(sum.ok());
+    EXPECT_NE(empty.str().find("missing (F): Interface\\FirstWords\n"), std::string::npos);
+    EXPECT_NE(empty.str().find("missing (F): targets\\target{t}"), std::string::npos);
+}
+
+TEST(ContentInfo, PrintsPictureSizeSoundFormatAndGarbage) {
+    TempDir dir;
+    test::WriteFile(dir / "pic.png", PngBytes(7, 5, dir));
+    test::WriteFile(dir / "word.aif", AiffBytes(500));
+    test::WriteFile(dir / "junk.jpg", std::string(100, '\x89'));
+    test::WriteFile(dir / "junk.aif", "FORM\xff\xff\xff\xff"
+                                      "AIFF");
+    std::ostringstream out;
+    EXPECT_TRUE(ContentInspector::Info(dir / "pic.png", out));
+    EXPECT_TRUE(ContentInspector::Info(dir / "word.aif", out));
+    EXPECT_FALSE(ContentInspector::Info(dir / "junk.jpg", out));
+    EXPECT_FALSE(ContentInspector::Info(dir / "junk.aif", out));
+    EXPECT_FALSE(ContentInspector::Info(dir / "nothing.png", out));
+    std::string text = out.str();
+    EXPECT_NE(text.find("pic.png: picture 7 x 5\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("word.aif: sound AIFF PCM 16-bit mono 22050 Hz, 500 ms\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("junk.jpg: unreadable: Not a JPEG"), std::string::npos) << text;
+    EXPECT_NE(text.find("junk.aif: unreadable: "), std::string::npos) << text;
+    EXPECT_EQ(text.find("junk.jpg: /"), std::string::npos) << "the name printed twice: " << text;
+}
+
+} // namespace
+} // namespace parlora

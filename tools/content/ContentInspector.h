@@ -1,0 +1,30 @@
+#pragma once
+// What our own decoders make of content files: one file ("info") or a whole data directory
+// checked against the manifest ("check"). Garbage files give a line with the decoder's message.
+#include "tools/content/Manifest.h"
+
+#include <ostream>
+#include <string>
+
+namespace parlora {
+
+struct CheckSummary {
+    int missing = 0;         // required files not found
+    int unreadable = 0;      // files found that a decoder refuses
+    int checked = 0;         // files found and decoded
+    int missingOptional = 0; // not counted as faults, not printed
+    bool ok() const { return missing == 0 && unreadable == 0; }
+};
+
+class ContentInspector {
+  public:
+    // One line describing `file`; throws AppError (the decoder's class) when it cannot be read.
+    static std::string Describe(const std::string& file);
+    // Prints the line (or "<file>: unreadable: <message>"); false when unreadable.
+    static bool Info(const std::string& file, std::ostream& out);
+    // One line per missing required file and per unreadable file, then
+    // "N missing, M unreadable, K checked".
+    static CheckSummary Check(const std::string& dataDir, std::ostream& out);
+};
+
+} // namespace parlora
