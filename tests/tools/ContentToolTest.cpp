@@ -2,7 +2,7 @@
 #include "core/Surface.h"
 #include "media/WaveFile.h"
 #include "tests/support/TestFiles.h"
-#include "tools/content/ContentInspector.h"
+#include "tools/content/ContentChecker.h"
 
 #include <gtest/gtest.h>
 
@@ -93,7 +93,7 @@ TEST(ContentCheck, CompleteTreePassesAndFaultsAreNamed) {
     FillTree(data, dir);
     {
         std::ostringstream out;
-        CheckSummary sum = ContentInspector::Check(data, out);
+        CheckSummary sum = ContentChecker::Check(data, out);
         EXPECT_TRUE(sum.ok()) << out.str();
         EXPECT_GT(sum.checked, 300);
     }
@@ -107,7 +107,7 @@ TEST(ContentCheck, CompleteTreePassesAndFaultsAreNamed) {
     PathResolver::ClearCache();
 
     std::ostringstream out;
-    CheckSummary sum = ContentInspector::Check(data, out);
+    CheckSummary sum = ContentChecker::Check(data, out);
     std::string text = out.str();
     EXPECT_FALSE(sum.ok());
     EXPECT_EQ(sum.missing, 1);
@@ -127,12 +127,12 @@ TEST(ContentCheck, MissingSoundNamesBothExtensionsAndEmptyDirFailsAtStartup) {
     std::filesystem::remove(data + "/targets/target3/Common/FYes2.aif");
     PathResolver::ClearCache();
     std::ostringstream out;
-    ContentInspector::Check(data, out);
+    ContentChecker::Check(data, out);
     EXPECT_NE(out.str().find("missing (E): targets\\target3\\Common\\FYes2.aif|.mp3\n"), std::string::npos);
 
     test::MakeDirs(dir / "empty");
     std::ostringstream empty;
-    CheckSummary sum = ContentInspector::Check(dir / "empty", empty);
+    CheckSummary sum = ContentChecker::Check(dir / "empty", empty);
     EXPECT_FALSE(sum.ok());
     EXPECT_NE(empty.str().find("missing (F): Interface\\FirstWords\n"), std::string::npos);
     EXPECT_NE(empty.str().find("missing (F): targets\\target{t}"), std::string::npos);
@@ -146,11 +146,11 @@ TEST(ContentInfo, PrintsPictureSizeSoundFormatAndGarbage) {
     test::WriteFile(dir / "junk.aif", "FORM\xff\xff\xff\xff"
                                       "AIFF");
     std::ostringstream out;
-    EXPECT_TRUE(ContentInspector::Info(dir / "pic.png", out));
-    EXPECT_TRUE(ContentInspector::Info(dir / "word.aif", out));
-    EXPECT_FALSE(ContentInspector::Info(dir / "junk.jpg", out));
-    EXPECT_FALSE(ContentInspector::Info(dir / "junk.aif", out));
-    EXPECT_FALSE(ContentInspector::Info(dir / "nothing.png", out));
+    EXPECT_TRUE(ContentChecker::Info(dir / "pic.png", out));
+    EXPECT_TRUE(ContentChecker::Info(dir / "word.aif", out));
+    EXPECT_FALSE(ContentChecker::Info(dir / "junk.jpg", out));
+    EXPECT_FALSE(ContentChecker::Info(dir / "junk.aif", out));
+    EXPECT_FALSE(ContentChecker::Info(dir / "nothing.png", out));
     std::string text = out.str();
     EXPECT_NE(text.find("pic.png: picture 7 x 5\n"), std::string::npos) << text;
     EXPECT_NE(text.find("word.aif: sound AIFF PCM 16-bit mono 22050 Hz, 500 ms\n"), std::string::npos)

@@ -1,6 +1,6 @@
 // parlora-content: looks at course content through the program's own decoders.
 #include "core/PathResolver.h"
-#include "tools/content/ContentInspector.h"
+#include "tools/content/ContentChecker.h"
 
 #include <cstring>
 #include <iostream>
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[1], "info") == 0) {
             bool ok = true;
             for (int i = 2; i < argc; ++i)
-                ok = ContentInspector::Info(argv[i], std::cout) && ok;
+                ok = ContentChecker::Info(argv[i], std::cout) && ok;
             return ok ? 0 : 1;
         }
         if (std::strcmp(argv[1], "check") == 0 && argc == 3) {
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
                 std::cerr << "Can't find folder " << argv[2] << "\n";
                 return 1;
             }
-            return ContentInspector::Check(argv[2], std::cout).ok() ? 0 : 1;
+            return ContentChecker::Check(argv[2], std::cout).ok() ? 0 : 1;
         }
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";

@@ -16,7 +16,7 @@ struct CheckSummary {
     bool ok() const { return missing == 0 && unreadable == 0; }
 };
 
-class ContentInspector {
+class ContentChecker {
   public:
     // One line describing `file`; throws AppError (the decoder's class) when it cannot be read.
     static std::string Describe(const std::string& file);

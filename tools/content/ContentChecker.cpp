@@ -1,4 +1,4 @@
-#include "tools/content/ContentInspector.h"
+#include "tools/content/ContentChecker.h"
 
 #include "core/Errors.h"
 #include "core/PathResolver.h"
@@ -81,7 +81,7 @@ std::string FindSound(const std::string& base) {
 
 } // namespace
 
-std::string ContentInspector::Describe(const std::string& file) {
+std::string ContentChecker::Describe(const std::string& file) {
     if (PathResolver::IsDirectory(file)) return "folder";
     if (!PathResolver::IsFile(file)) throw AppError("Can't find " + file);
     std::string ext = Extension(file);
@@ -94,7 +94,7 @@ std::string ContentInspector::Describe(const std::string& file) {
     return DescribePicture(file);
 }
 
-bool ContentInspector::Info(const std::string& file, std::ostream& out) {
+bool ContentChecker::Info(const std::string& file, std::ostream& out) {
     std::string resolved = PathResolver::Resolve(file);
     try {
         std::string line = Describe(resolved); // before any output, so a failure prints one line
@@ -106,7 +106,7 @@ bool ContentInspector::Info(const std::string& file, std::ostream& out) {
     }
 }
 
-CheckSummary ContentInspector::Check(const std::string& dataDir, std::ostream& out) {
+CheckSummary ContentChecker::Check(const std::string& dataDir, std::ostream& out) {
     CheckSummary sum;
     DataLayout layout = ScanDataDir(dataDir);
     std::set<std::string> seen; // the same file may be named twice (TextDir can be a source folder)
