@@ -3,6 +3,8 @@
 #include "media/WaveFile.h"
 #include "tests/support/TestFiles.h"
 #include "tools/content/ContentChecker.h"
+#include "tools/content/DemoCanvas.h"
+#include "tools/content/DemoSounds.h"
 
 #include <gtest/gtest.h>
 
@@ -36,32 +38,39 @@ std::string AiffBytes(int ms) {
     return std::string(file.begin(), file.end());
 }
 
-// Every file the manifest names for this tree, written as a small valid picture or sound.
+// Every file the manifest names for this tree, written as a small valid file of its kind.
 void FillTree(const std::string& data, const TempDir& dir) {
     test::MakeDirs(data + "/Interface/FirstWords");
     test::MakeDirs(data + "/targets/target3/TEXT"); // else TextDir would make sources\3source a source
     test::MakeDirs(data + "/sources/1source");
+    test::WriteFile(data + "/../Update/VideoM/Male1/thumb.png", PngBytes(8, 4, dir));
+    test::WriteFile(data + "/../Update/VideoF/Female1/thumb.png", PngBytes(8, 4, dir));
     PathResolver::ClearCache();
     DataLayout layout = ScanDataDir(data);
     std::string png = PngBytes(8, 4, dir), aif = AiffBytes(50);
+    std::string jpg = dir / "scratch.jpg", film = dir / "scratch.avi";
+    DemoCanvas(8, 4, 0x808080).writeJpeg(jpg);
+    DemoSounds::Film(32, 32, "x", film);
+    TWaveFormat f{1, 1, 22050, 44100, 2, 16, 0};
+    std::vector<uint8_t> samples(400, 0);
+    std::vector<uint8_t> wavBytes = WaveFile::BuildWav(f, samples.data(), uint32_t(samples.size()));
+    std::string wav(wavBytes.begin(), wavBytes.end());
     for (const ManifestEntry& e : ContentManifest()) {
         if (!IsRequired(e.level) || e.kind == ContentKind::Folder) continue;
-        for (const ContentFile& f : ExpandEntry(e, layout)) {
-            std::string rel = f.path;
+        for (const ContentFile& cf : ExpandEntry(e, layout)) {
+            std::string rel = data + "/" + cf.path;
             std::replace(rel.begin(), rel.end(), '\\', '/');
             if (e.kind == ContentKind::Picture)
-                test::WriteFile(data + "/" + rel, png);
+                test::WriteFile(rel, rel.ends_with(".jpg") ? test::ReadFile(jpg) : png);
             else if (e.kind == ContentKind::Sound)
-                test::WriteFile(data + "/" + rel + (rel.ends_with(".wav") ? "" : ".aif"),
-                                rel.ends_with(".wav") ? std::string() : aif);
+                test::WriteFile(rel.ends_with(".wav") ? rel : rel + ".aif",
+                                rel.ends_with(".wav") ? wav : aif);
+            else if (e.kind == ContentKind::Film)
+                test::WriteFile(rel, test::ReadFile(film));
+            else
+                test::WriteFile(rel, "[Settings]\r\n");
         }
     }
-    // Effects are WAV; build one from the same samples.
-    TWaveFormat f{1, 1, 22050, 44100, 2, 16, 0};
-    std::vector<uint8_t> s(400, 0);
-    std::vector<uint8_t> wav = WaveFile::BuildWav(f, s.data(), uint32_t(s.size()));
-    for (const char* name : {"bing.wav", "click.wav"})
-        test::WriteFile(data + "/Interface/common/sounds/" + name, std::string(wav.begin(), wav.end()));
     PathResolver::ClearCache();
 }
 
@@ -158,6 +167,42 @@ TEST(ContentInfo, PrintsPictureSizeSoundFormatAndGarbage) {
     EXPECT_NE(text.find("junk.jpg: unreadable: Not a JPEG"), std::string::npos) << text;
     EXPECT_NE(text.find("junk.aif: unreadable: "), std::string::npos) << text;
     EXPECT_EQ(text.find("junk.jpg: /"), std::string::npos) << "the name printed twice: " << text;
+}
+
+} // namespace
+} // namespace parlora
+
+namespace parlora {
+namespace {
+
+TEST(ContentCheck, GarbageEverywhereIsReportedNotFatal) {
+    TempDir dir;
+    std::string data = dir / "data";
+    FillTree(data, dir);
+    uint32_t seed = 12345;
+    int files = 0;
+    for (auto& e : std::filesystem::recursive_directory_iterator(dir.path())) {
+        if (!e.is_regular_file()) continue;
+        std::string junk(size_t(seed % 700), '\0');
+        for (char& c : junk)
+            c = char((seed = seed * 1103515245u + 12345u) >> 24);
+        // Some garbage starts like the real thing, to reach deeper into the decoders.
+        const char* heads[] = {"\x89PNG\r\n\x1a\n",
+                               "FORM\0\0\0\x10"
+                               "AIFF",
+                               "RIFF\0\0\0\x10"
+                               "WAVE",
+                               "\xff\xd8\xff"};
+        junk = std::string(heads[files % 4], files % 4 == 3 ? 3 : 12) + junk;
+        test::WriteFile(e.path().string(), junk);
+        ++files;
+    }
+    PathResolver::ClearCache();
+    std::ostringstream out;
+    CheckSummary sum = ContentChecker::Check(data, out);
+    EXPECT_FALSE(sum.ok());
+    EXPECT_GT(sum.unreadable, files / 2) << out.str().substr(0, 2000);
+    EXPECT_NE(out.str().find(" unreadable, "), std::string::npos);
 }
 
 } // namespace

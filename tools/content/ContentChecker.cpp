@@ -116,7 +116,7 @@ CheckSummary ContentChecker::Check(const std::string& dataDir, std::ostream& out
         if (entry.atLeastOne && files.empty()) {
             ++sum.missing;
             out << "missing (" << LevelName(entry.level) << "): " << entry.pattern;
-            if (!entry.note.empty()) out << " - " << entry.note;
+            if (!entry.caption.empty()) out << " - " << entry.caption;
             out << "\n";
             continue;
         }

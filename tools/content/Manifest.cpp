@@ -1,6 +1,9 @@
 #include "tools/content/Manifest.h"
 
+#include "core/Errors.h"
 #include "core/PathResolver.h"
+#include "core/StringUtil.h"
+#include "tools/content/EmbeddedText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,100 +17,82 @@ using K = ContentKind;
 using L = ContentLevel;
 using R = ContentRoot;
 
-ManifestEntry Pic(std::string pattern, L level, R root = R::Data, FrameGrid grid = {}, int first = 0,
-                  int last = -1) {
-    return {std::move(pattern), root, K::Picture, level, grid, first, last, false, {}};
-}
-ManifestEntry Button(std::string pattern, L level = L::W) {
-    return Pic(std::move(pattern), level, R::Data, {4, 1});
-}
-ManifestEntry Snd(std::string pattern, L level, R root, int first = 0, int last = -1) {
-    return {std::move(pattern), root, K::Sound, level, {}, first, last, false, {}};
-}
-ManifestEntry Other(std::string pattern, K kind, L level, R root = R::Data) {
-    return {std::move(pattern), root, kind, level, {}, 0, -1, false, {}};
+template <typename T>
+bool Lookup(const std::string& word, std::initializer_list<std::pair<const char*, T>> names, T& out) {
+    for (const auto& [name, value] : names)
+        if (word == name) {
+            out = value;
+            return true;
+        }
+    return false;
 }
 
-std::vector<ManifestEntry> BuildManifest() {
-    std::vector<ManifestEntry> m;
-    // Start-up and the language catalogue.
-    m.push_back(Other("Interface\\FirstWords", K::Folder, L::F));
-    m.back().note = "marks a data directory";
-    m.push_back(Other("video.txt", K::List, L::O));
-    m.push_back(Other("LangList.txt", K::List, L::O));
-    m.push_back(Other("created.txt", K::List, L::O));
-    m.push_back(Other("targets\\target{t}", K::Folder, L::F));
-    m.back().atLeastOne = true;
-    m.back().note = "Can't find any target directories";
-    m.push_back(Other("sources\\{s}source", K::Folder, L::F));
-    m.back().atLeastOne = true;
-    m.back().note = "Can't find any source directory";
-    m.push_back(Pic("general\\learn{t}.png", L::O, R::Source));
-    m.push_back(Pic("general\\default{t}.png", L::O, R::Text));
-    m.back().note = "needed only without learn<t>.png";
+// "44x47" or "4x1"; empty gives the default.
+bool ParsePair(const std::string& text, int& a, int& b) {
+    if (text.empty()) return true;
+    auto x = text.find('x');
+    if (x == std::string::npos) return false;
+    auto pa = ParseInt(text.substr(0, x)), pb = ParseInt(text.substr(x + 1));
+    if (!pa || !pb || *pa <= 0 || *pb <= 0 || *pa > 100000 || *pb > 100000) return false;
+    a = int(*pa);
+    b = int(*pb);
+    return true;
+}
 
-    // Every activity screen.
-    for (const char* b : {"help", "exit", "record", "play", "seq", "seqStop"})
-        m.push_back(Button(std::string("Interface\\Common\\BotStrip\\") + b + ".png"));
-    for (const char* p : {"tick", "cross", "Questions", "ScoreFront", "ScoreBack"})
-        m.push_back(Pic(std::string("Interface\\Common\\Games\\") + p + ".png", L::W));
-    for (const char* p : {"Record", "recordBar", "Playback"})
-        m.push_back(Pic(std::string("Interface\\Common\\Record\\") + p + ".png", L::W));
-    m.push_back(Snd("Common\\{sp}Yes{n}", L::E, R::Target, 1, 4));
-    m.push_back(Snd("Common\\{sp}No{n}", L::E, R::Target, 1, 4));
-    m.push_back(Snd("SC\\{sp}SC{n}", L::E, R::Target, 0, 50));
-    m.back().note = "spoken scores";
-    m.push_back(Snd("General\\Aif\\{s}wdone", L::O, R::Source));
-    m.push_back(Other("common\\sounds\\bing.wav", K::Sound, L::E, R::Interface));
-    m.push_back(Other("common\\sounds\\click.wav", K::Sound, L::E, R::Interface));
-    m.push_back(Pic("Interface\\Common\\Help\\HelpBox.png", L::W));
-    m.push_back(Button("Interface\\Common\\Help\\exit.png"));
-    for (int first : {1, 32}) {
-        m.push_back(Pic("Help\\Help{n}.png", L::E, R::Source, {}, first, first == 1 ? 30 : 39));
-        m.back().note = "help pictures (31 unused)";
-    }
+// "1..44"
+bool ParseRange(const std::string& text, int& first, int& last) {
+    if (text.empty()) return true;
+    auto dots = text.find("..");
+    if (dots == std::string::npos) return false;
+    auto pf = ParseInt(text.substr(0, dots)), pl = ParseInt(text.substr(dots + 2));
+    if (!pf || !pl || *pf < 0 || *pf > *pl || *pl > 100000) return false;
+    first = int(*pf);
+    last = int(*pl);
+    return true;
+}
 
-    // Main menu and the topic menus' common parts.
-    m.push_back(Pic("Interface\\MainMenu\\MenuBg.png", L::W));
-    m.push_back(Pic("Interface\\MainMenu\\flip{n}.PNG", L::W, R::Data, {10, 1}, 1, 9));
-    m.push_back(Pic("Interface\\MainMenu\\memflip.PNG", L::W, R::Data, {10, 1}));
-    m.push_back(Pic("Interface\\MainMenu\\Lights.png", L::W, R::Data, {5, 1}));
-    for (const char* b :
-         {"AwardStrip", "ChangeLangStrip", "ChooseActorStrip", "wwwStrip", "helpbtn", "exitbtn"})
-        m.push_back(Button(std::string("Interface\\MainMenu\\") + b + ".png"));
-    m.push_back(Pic("Interface\\MainMenu\\Slider.png", L::W));
-    for (const char* p : {"exit", "help", "PrintBtn", "SpeakPracBtn"})
-        m.push_back(Button(std::string("Interface\\Common\\SubMenus\\") + p + ".png"));
-    for (const char* p : {"greentick", "purpletick", "redtick", "scorecircle"})
-        m.push_back(Pic(std::string("Interface\\Common\\SubMenus\\") + p + ".png", L::W));
-    m.push_back(Pic("General\\Submenu.png", L::E, R::Source));
-    m.push_back(Snd("general\\aif\\{s}help3", L::O, R::Source));
-
-    // The first-words topic: menu, practice, easy and hard games, speaking, memory cards.
-    m.push_back(Pic("Interface\\FirstWords\\SubMenu\\FWSubMenu.png", L::W));
-    for (const char* b : {"PracBtn", "EasyBtn", "HardBtn"})
-        m.push_back(Button(std::string("Interface\\FirstWords\\SubMenu\\") + b + ".png"));
-    m.push_back(Snd("FW\\{sp}FW{n}", L::E, R::Target, 1, 44));
-    m.push_back(Pic("FW\\FW{n}.PNG", L::E, R::Text, {}, 1, 44));
-    m.back().note = "target-language word";
-    m.push_back(Pic("FW\\FW{n}.PNG", L::E, R::Source, {}, 1, 44));
-    m.back().note = "source-language word";
-    m.push_back(Pic("TLIT\\FW\\FW{n}.PNG", L::O, R::Target, {}, 1, 44));
-    m.back().note = "read only when the TLIT folder exists";
-    m.push_back(Pic("Interface\\FirstWords\\Practice\\pracbg.png", L::W));
-    m.push_back(Pic("Interface\\FirstWords\\Practice\\loz2.png", L::W));
-    m.push_back(Button("Interface\\FirstWords\\Practice\\UpArrow.png"));
-    m.push_back(Button("Interface\\FirstWords\\Practice\\downArrow.png"));
-    m.push_back(Pic("Interface\\FirstWords\\Practice\\Cursor.png", L::W));
-    m.push_back(Pic("FirstWords\\Images\\FW{n}.png", L::E, R::Interface, {}, 1, 44));
-    m.push_back(Pic("FirstWords\\SmallImages\\FW{n}.png", L::E, R::Interface, {}, 1, 44));
-    m.push_back(Pic("Memory\\Pics\\FW\\FW{n}.png", L::E, R::Interface, {}, 1, 44));
-    m.push_back(Pic("Interface\\FirstWords\\Easy\\Easy.png", L::W));
-    m.push_back(Pic("Interface\\FirstWords\\Easy\\EasyCover.png", L::W));
-    m.push_back(Pic("Interface\\FirstWords\\Hard\\hardBg.png", L::W));
-    m.push_back(Pic("Interface\\FirstWords\\Hard\\loz2.png", L::W));
-    m.push_back(Pic("Interface\\Common\\Speak\\mask.png", L::W));
-    return m;
+ManifestEntry ParseRow(const std::string& line, int lineNo) {
+    std::vector<std::string> f = Split(line, '|');
+    auto bad = [&](const std::string& why) {
+        return ConfigError("manifest.txt line " + std::to_string(lineNo) + ": " + why + ": " + line);
+    };
+    if (f.size() != 9) throw bad("expected 9 fields, found " + std::to_string(f.size()));
+    for (std::string& s : f)
+        s = Trim(s);
+    ManifestEntry e;
+    e.line = lineNo;
+    if (!Lookup<L>(f[0], {{"F", L::F}, {"E", L::E}, {"W", L::W}, {"O", L::O}, {"P", L::P}}, e.level))
+        throw bad("unknown level");
+    if (!Lookup<K>(f[1],
+                   {{"picture", K::Picture},
+                    {"sound", K::Sound},
+                    {"film", K::Film},
+                    {"list", K::List},
+                    {"folder", K::Folder}},
+                   e.kind))
+        throw bad("unknown kind");
+    if (!Lookup<R>(f[2],
+                   {{"data", R::Data},
+                    {"interface", R::Interface},
+                    {"target", R::Target},
+                    {"source", R::Source},
+                    {"text", R::Text},
+                    {"update", R::Update},
+                    {"program", R::Program}},
+                   e.root))
+        throw bad("unknown root");
+    e.pattern = f[3];
+    if (e.pattern.empty()) throw bad("no path");
+    if (!ParseRange(f[4], e.first, e.last)) throw bad("bad item range");
+    if (e.pattern.find("{n}") != std::string::npos && e.last < e.first) throw bad("{n} without items");
+    if (!ParsePair(f[5], e.frameW, e.frameH)) throw bad("bad frame size");
+    if (!ParsePair(f[6], e.grid.x, e.grid.y)) throw bad("bad grid");
+    e.art = f[7];
+    e.caption = f[8];
+    // A folder family such as targets\target{t} is required as a whole, not one by one.
+    e.atLeastOne = e.kind == K::Folder &&
+                   (e.pattern.find("{t}") != std::string::npos || e.pattern.find("{s}") != std::string::npos);
+    return e;
 }
 
 bool StartsWithNoCase(const std::string& s, const std::string& prefix) {
@@ -160,6 +145,10 @@ std::string RootPrefix(R root, int t, int s, const DataLayout& layout) {
         return "targets\\target" + std::to_string(t) + "\\";
     case R::Source:
         return "sources\\" + std::to_string(s) + "source\\";
+    case R::Update:
+        return "..\\Update\\";
+    case R::Program:
+        return "..\\";
     case R::Text:
         for (size_t i = 0; i < layout.targets.size() && i < layout.textDirs.size(); ++i)
             if (layout.targets[i] == t) return layout.textDirs[i] + "\\";
@@ -181,11 +170,27 @@ const char* KindName(ContentKind kind) {
 }
 
 bool IsRequired(ContentLevel level) {
-    return level == L::F || level == L::E || level == L::W;
+    return level == L::F || level == L::E || level == L::W || level == L::P;
+}
+
+std::vector<ManifestEntry> ParseManifest(const std::string& text) {
+    std::vector<ManifestEntry> out;
+    int lineNo = 0;
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string line = Trim(text.substr(pos, end - pos));
+        ++lineNo;
+        pos = end + 1;
+        if (line.empty() || line[0] == '#') continue;
+        out.push_back(ParseRow(line, lineNo));
+    }
+    return out;
 }
 
 const std::vector<ManifestEntry>& ContentManifest() {
-    static const std::vector<ManifestEntry> manifest = BuildManifest();
+    static const std::vector<ManifestEntry> manifest = ParseManifest(EmbeddedManifestText());
     return manifest;
 }
 
@@ -199,6 +204,21 @@ DataLayout ScanDataDir(const std::string& dataDir) {
         if (!PathResolver::IsDirectory(PathResolver::Join(dataDir, text)))
             text = "sources\\" + std::to_string(t) + "source";
         layout.textDirs.push_back(text);
+    }
+    // An actor is a folder holding thumb.png; dot folders are not actors.
+    for (auto [sub, list] :
+         {std::pair{"VideoM", &layout.maleActors}, std::pair{"VideoF", &layout.femaleActors}}) {
+        std::string folder =
+            PathResolver::Resolve(PathResolver::Join(dataDir, std::string("../Update/") + sub));
+        std::error_code ec;
+        std::filesystem::directory_iterator it(folder, ec);
+        for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+            std::string name = it->path().filename().string();
+            if (name.empty() || name[0] == '.') continue;
+            if (PathResolver::IsFile(PathResolver::Join(it->path().string(), "thumb.png")))
+                list->push_back(name);
+        }
+        std::sort(list->begin(), list->end());
     }
     return layout;
 }
@@ -221,19 +241,33 @@ std::vector<ContentFile> ExpandEntry(const ManifestEntry& entry, const DataLayou
         ns.push_back(0);
     std::vector<std::string> sps =
         bySpeaker ? std::vector<std::string>{"M", "F"} : std::vector<std::string>{""};
+    std::vector<std::string> actors{""};
+    if (p.find("{male}") != std::string::npos) actors = layout.maleActors;
+    if (p.find("{female}") != std::string::npos) actors = layout.femaleActors;
 
     std::vector<ContentFile> out;
     for (int t : ts)
         for (int s : ss)
             for (int n : ns)
-                for (const std::string& sp : sps) {
-                    std::string path = RootPrefix(entry.root, t, s, layout) + p;
-                    ReplaceAll(path, "{t}", std::to_string(t));
-                    ReplaceAll(path, "{s}", std::to_string(s));
-                    ReplaceAll(path, "{n}", std::to_string(n));
-                    ReplaceAll(path, "{sp}", sp);
-                    out.push_back({std::move(path), &entry});
-                }
+                for (const std::string& sp : sps)
+                    for (const std::string& actor : actors) {
+                        std::string path = RootPrefix(entry.root, t, s, layout) + p;
+                        ReplaceAll(path, "{t}", std::to_string(t));
+                        ReplaceAll(path, "{s}", std::to_string(s));
+                        ReplaceAll(path, "{n}", std::to_string(n));
+                        ReplaceAll(path, "{sp}", sp);
+                        ReplaceAll(path, "{male}", actor);
+                        ReplaceAll(path, "{female}", actor);
+                        ContentFile f;
+                        f.path = std::move(path);
+                        f.entry = &entry;
+                        f.target = t;
+                        f.source = s;
+                        f.item = n;
+                        f.speaker = sp;
+                        f.actor = actor;
+                        out.push_back(std::move(f));
+                    }
     return out;
 }
 

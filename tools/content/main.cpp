@@ -1,16 +1,39 @@
-// parlora-content: looks at course content through the program's own decoders.
+// parlora-content: makes the demo course, and looks at course content through the program's own
+// decoders.
 #include "core/PathResolver.h"
 #include "tools/content/ContentChecker.h"
+#include "tools/content/DemoGenerator.h"
 
 #include <cstring>
 #include <iostream>
+#include <string>
 
 namespace {
 
 int Usage() {
-    std::cerr << "usage: parlora-content info FILE...\n"
-                 "       parlora-content check DATA_DIR\n";
+    std::cerr << "usage: parlora-content demo [--no-custom] [--if-changed] [--jobs=N] OUT_DIR\n"
+                 "       parlora-content check DATA_DIR\n"
+                 "       parlora-content info FILE...\n";
     return 2;
+}
+
+int Demo(int argc, char** argv) {
+    parlora::DemoOptions options;
+    for (int i = 2; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--no-custom")
+            options.customScreens = false;
+        else if (arg == "--if-changed")
+            options.ifChanged = true;
+        else if (arg.rfind("--jobs=", 0) == 0)
+            options.jobs = std::atoi(arg.c_str() + 7);
+        else if (arg.rfind("--", 0) == 0 || !options.outDir.empty())
+            return Usage();
+        else
+            options.outDir = arg;
+    }
+    if (options.outDir.empty()) return Usage();
+    return parlora::DemoGenerator::Generate(options, std::cout).ok() ? 0 : 1;
 }
 
 } // namespace
@@ -19,6 +42,7 @@ int main(int argc, char** argv) {
     using namespace parlora;
     if (argc < 3) return Usage();
     try {
+        if (std::strcmp(argv[1], "demo") == 0) return Demo(argc, argv);
         if (std::strcmp(argv[1], "info") == 0) {
             bool ok = true;
             for (int i = 2; i < argc; ++i)

@@ -1,0 +1,8 @@
+#pragma once
+// Data files of tools/content built into the program, so that it runs from anywhere.
+namespace parlora {
+
+const char* EmbeddedManifestText();
+const char* EmbeddedVocabularyText();
+
+} // namespace parlora
