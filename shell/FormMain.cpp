@@ -7,6 +7,8 @@
 #include "platform/OsInfo.h"
 #include "platform/SingleInstance.h"
 #include "platform/XdgFolders.h"
+#include "platform/FileWatcher.h"
+#include "shell/HelpDialog.h"
 #include "shell/InsertDiscDialog.h"
 #include "shell/ScreenFactory.h"
 
@@ -133,6 +135,10 @@ void TForm_Main::FormShow() {
         closing_ = true;
         return;
     }
+    // Another program that adds content rewrites stream.ini; the screens then read it again.
+    streamWatch_ = std::make_unique<FileWatcher>(dispatcher_, PathResolver::Resolve(folders_.ProgramDir) + "/stream.ini", [this] {
+        if (screen_) screen_->ContentChanged();
+    });
     std::unique_ptr<TScreen> first;
     if (options_.quiz) {
         first = CreateScreen("TForm_Menu", {});
@@ -148,6 +154,8 @@ void TForm_Main::FormShow() {
 
 void TForm_Main::RequestScreen(int screenCode, int transitionKind) {
     int code = screenCode & 0xFF, kind = transitionKind & 0xFF;
+    // A screen change closes the help dialog first, or its loop would hold the request back.
+    CloseHelp();
     dispatcher_.post(
         Guard{}, [this, code, kind] { HandleScreenRequest(code, kind); }, true);
 }
@@ -356,7 +364,40 @@ void TForm_Main::InstallErrorHandler() {
     dispatcher_.setAppHook([this](const InputEvent& e) { return OnAppMessage(e); });
 }
 
+void TForm_Main::ShowHelpPicture(int number) {
+    if (!help_) help_ = std::make_unique<THelpDlg>(folders_.DataDir);
+    help_->PreparePicture(Format("%s\\Help\\Help%d.png", folders_.SourceDir.c_str(), number));
+    helpShowing_ = true;
+    struct Showing {
+        bool& flag;
+        ~Showing() { flag = false; }
+    } showing{helpShowing_};
+    RunDialog(*help_);
+}
+
+void TForm_Main::ShowHelpText(const std::string& utf8) {
+    if (!help_) help_ = std::make_unique<THelpDlg>(folders_.DataDir);
+    help_->PrepareText(utf8);
+    helpShowing_ = true;
+    struct Showing {
+        bool& flag;
+        ~Showing() { flag = false; }
+    } showing{helpShowing_};
+    RunDialog(*help_);
+}
+
+void TForm_Main::CloseHelp() {
+    if (help_ && helpShowing_) help_->Close();
+}
+
+std::optional<std::string> TForm_Main::ReadStreamFlags() const {
+    std::string file = PathResolver::Resolve(folders_.ProgramDir + "\\stream.ini");
+    if (!PathResolver::IsFile(file)) return std::nullopt;
+    return ProfileFile::Read(file, "Stream", "Flags", "");
+}
+
 void TForm_Main::FormDestroy() {
+    streamWatch_.reset();
     if (initialised_ && !folders_.TempDir.empty()) DeleteFolderTree(folders_.TempDir);
     screen_.reset();
     platform_.display().closeWindow();

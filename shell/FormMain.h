@@ -20,12 +20,15 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace parlora {
 
 class SingleInstance;
+class THelpDlg;
+class FileWatcher;
 
 class TForm_Main : public IScriptHost {
   public:
@@ -67,6 +70,19 @@ class TForm_Main : public IScriptHost {
 
     // Runs a dialog over the current screen until it finishes.
     void RunDialog(TModalDialog& dialog);
+    // The help dialog with help picture n of the source language, or with a text; both wait until
+    // the learner closes it. CloseHelp ends it from outside (a screen change).
+    void ShowHelpPicture(int number);
+    void ShowHelpText(const std::string& utf8);
+    void CloseHelp();
+    bool helpShowing() const { return helpShowing_; }
+
+    // Flags that live for the run: the welcome screen asks the main menu to speak its help once,
+    // and the start screen's intro film plays once.
+    bool mainMenuHelpRequested = false;
+    bool introPlayed = false;
+    // Stream flags of ProgramDir\stream.ini ("Flags" of section "Stream"); nullopt without the file.
+    std::optional<std::string> ReadStreamFlags() const;
     // Makes `screen` current and shows it with the transition; the old screen goes afterwards.
     void ShowScreen(std::unique_ptr<TScreen> screen, int transitionKind);
     void ReportActivity(int activityCode);
@@ -134,6 +150,9 @@ class TForm_Main : public IScriptHost {
     TWeightTable weights_;
     std::vector<std::string> helpIndex_;
     std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<THelpDlg> help_;
+    bool helpShowing_ = false;
+    std::unique_ptr<FileWatcher> streamWatch_;
     std::unique_ptr<TScreen> screen_;
     std::vector<TModalDialog*> dialogs_;
     std::deque<MsgButton> scriptedAnswers_;

@@ -33,6 +33,8 @@ class TModalDialog {
     void PaintFrame(Surface& frame, const Rect& box, const std::string& caption) const;
     void PaintButtons(Surface& frame) const;
     void Finish() { finished_ = true; }
+    // A dialog kept for the run is shown again.
+    void Restart() { finished_ = false; }
 
     std::vector<Button> buttons_;
 

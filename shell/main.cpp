@@ -4,7 +4,10 @@
 #include "platform/sdl/AlsaVolume.h"
 #include "platform/sdl/PulseVolume.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "front/FrontScreens.h"
 #include "shell/FormMain.h"
+#include "shell/ScreenFactory.h"
+#include "users/UserScreens.h"
 
 #include <clocale>
 #include <cstdio>
@@ -18,6 +21,8 @@ using namespace parlora;
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_NUMERIC, "C");
+    RegisterFrontScreens(TScreenFactory::Instance());
+    RegisterUserScreens(TScreenFactory::Instance());
     bool headless = false;
     std::string script;
     std::vector<std::string> courseArgs;

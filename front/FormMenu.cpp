@@ -1,0 +1,7 @@
+#include "front/FrontScreens.h"
+
+namespace parlora {
+
+void RegisterMenuScreens(TScreenFactory&) {}
+
+} // namespace parlora

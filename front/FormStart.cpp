@@ -1,0 +1,7 @@
+#include "front/FrontScreens.h"
+
+namespace parlora {
+
+void RegisterStartScreens(TScreenFactory&) {}
+
+} // namespace parlora

@@ -1,0 +1,93 @@
+#include "shell/DIBScreen.h"
+
+#include "core/PathResolver.h"
+#include "media/KaMCIMedia.h"
+#include "media/KaRamWav.h"
+#include "shell/FormMain.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace parlora {
+
+TDIBScreen::TDIBScreen(TForm_Main& main, std::string className)
+    : main_(main), className_(std::move(className)) {
+    container_.OnInvalidate = [this] { main_.dispatcher().invalidate(); };
+}
+
+TDIBScreen::~TDIBScreen() {
+    // Players post their ends to this screen; silence them before the elements go.
+    if (media_) media_->CloseMedia();
+    if (wave_) wave_->Stop();
+}
+
+void TDIBScreen::Paint(Surface& frame) {
+    container_.takeDirty();
+    const Surface& s = container_.surface();
+    int w = std::min(frame.width(), s.width()), h = std::min(frame.height(), s.height());
+    for (int y = 0; y < h; ++y)
+        std::memcpy(frame.row(y), s.row(y), size_t(w) * sizeof(uint32_t));
+}
+
+void TDIBScreen::HandleInput(const InputEvent& e) {
+    container_.handleInput(e);
+}
+
+void TDIBScreen::Build(const std::vector<ImageItemSpec>& items, const std::vector<ElementSpec>& elements,
+                       const std::string& background) {
+    for (const ImageItemSpec& item : items)
+        images_.Add(item.name, item.path, item.autoLoad, item.transparent);
+    images_.LoadAutoImages(main_.folders().DataDir);
+    if (!background.empty()) {
+        container_.SetDIBImageList(&images_);
+        container_.IndexImage.SetDIBIndex(images_.IndexOf(background));
+    }
+    ScreenLayout::Build(container_, &images_, elements);
+}
+
+void TDIBScreen::LoadPicture(const std::string& itemName, const std::string& fullPath) {
+    int index = images_.IndexOf(itemName);
+    if (index < 0) index = (images_.Add(itemName), images_.Count() - 1);
+    images_.LoadImageFile(index, fullPath);
+}
+
+TKaRamWav& TDIBScreen::wave() {
+    if (!wave_) wave_ = std::make_unique<TKaRamWav>(main_.platform().audioOut(), main_.dispatcher());
+    return *wave_;
+}
+
+TKaMCIMedia& TDIBScreen::media() {
+    if (!media_) media_ = std::make_unique<TKaMCIMedia>(main_.platform().audioOut(), main_.dispatcher());
+    return *media_;
+}
+
+void TDIBScreen::PlayEffect(const std::string& fullPath) {
+    try {
+        wave().LoadSoundIfNew(fullPath);
+        wave().Play();
+    } catch (const std::exception& e) {
+        main_.DebugLog(std::string("Sound failed: ") + e.what());
+    }
+}
+
+void TDIBScreen::PlayHelpSound(const std::string& base) {
+    try {
+        std::string aif = PathResolver::Resolve(base + ".aif");
+        std::string mp3 = PathResolver::Resolve(base + ".mp3");
+        if (PathResolver::IsFile(aif) && !main_.settings().MediaSound) {
+            wave().LoadSoundIfNew(aif);
+            wave().Play();
+            return;
+        }
+        std::string file = PathResolver::IsFile(aif) ? aif : PathResolver::IsFile(mp3) ? mp3 : std::string();
+        if (file.empty()) return;
+        media().CloseMedia();
+        media().SetMediaFilename(file);
+        media().OpenMedia();
+        media().PlayMedia();
+    } catch (const std::exception& e) {
+        main_.DebugLog(std::string("Help sound failed: ") + e.what());
+    }
+}
+
+} // namespace parlora
