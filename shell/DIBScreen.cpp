@@ -63,7 +63,7 @@ TKaMCIMedia& TDIBScreen::media() {
 
 void TDIBScreen::PlayEffect(const std::string& fullPath) {
     try {
-        wave().LoadSoundIfNew(fullPath);
+        wave().LoadSoundIfNew(PathResolver::Resolve(fullPath));
         wave().Play();
     } catch (const std::exception& e) {
         main_.DebugLog(std::string("Sound failed: ") + e.what());

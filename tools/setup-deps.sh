@@ -8,7 +8,7 @@ packages=(
   libpulse-dev libasound2-dev
   fonts-liberation2 fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  espeak-ng sox ffmpeg xvfb pulseaudio imagemagick
+  espeak-ng sox ffmpeg xvfb xdotool pulseaudio imagemagick
 )
 missing=()
 for p in "${packages[@]}"; do

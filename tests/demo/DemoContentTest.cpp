@@ -64,7 +64,8 @@ TEST(DemoContent, PicturesHaveTheManifestSizeAndButtonsFourDistinctFrames) {
 
 TEST(DemoContent, SpritesHaveTheirKeyColourAtTheBottomLeftCorner) {
     auto sprites = Files([](const ManifestEntry& e) {
-        return e.kind == ContentKind::Picture && (e.art == "sprite" || e.art.rfind("itemsprite", 0) == 0);
+        return e.kind == ContentKind::Picture &&
+               (e.art == "sprite" || e.art == "mask" || e.art.rfind("itemsprite", 0) == 0);
     });
     ASSERT_GT(sprites.size(), 20u);
     for (const ContentFile& f : sprites) {

@@ -142,8 +142,9 @@ void ButtonFrames(DemoCanvas& c, int w, int h, uint32_t base,
     for (int f = 0; f < 4; ++f) {
         double x = f * w;
         double inset = f == 2 ? 2 : 0; // pressed buttons sink a little
-        c.fillRoundRect(x + 1 + inset, 1 + inset, w - 2 - inset, h - 2 - inset, std::min(w, h) / 5.0,
-                        Darker(fills[f], 0.7));
+        // Square outer edge: whether a screen draws the button with its colour key or not, no
+        // key colour shows in the corners.
+        c.fillRect(x, 0, w, h, Darker(fills[f], 0.7));
         c.fillRoundRect(x + 3 + inset, 3 + inset, w - 6 - inset * 1.5, h - 6 - inset * 1.5,
                         std::min(w, h) / 6.0, fills[f]);
         if (f == 3) c.strokeRect(x + 1, 1, w - 2, h - 2, 2, 0xFFE000);
@@ -153,11 +154,10 @@ void ButtonFrames(DemoCanvas& c, int w, int h, uint32_t base,
 
 void Button(const DemoPicture& p, const std::string& word, uint32_t base) {
     Size s = FrameSize(*p.entry, 64, 64);
-    DemoCanvas c(s.w * 4, s.h, kKeyColour);
+    DemoCanvas c(s.w * 4, s.h, 0x000000);
     ButtonFrames(c, s.w, s.h, base, [&](double x, uint32_t ink, double inset) {
         c.text(word, x + 5, 5 + inset, s.w - 10, s.h - 10, ink, std::max(8, s.h / 3), true);
     });
-    c.fillRect(0, s.h - 1, 1, 1, kKeyColour);
     Save(c, p.outPath);
 }
 
@@ -383,6 +383,17 @@ void Scene(const DemoPicture& p) {
     Save(c, p.outPath);
 }
 
+// An overlay with a hole: a ring on the key colour, so what lies under it shows through.
+void Mask(const DemoPicture& p) {
+    Size s = FrameSize(*p.entry, 295, 295);
+    DemoCanvas c(s.w, s.h, 0x303848);
+    c.setAntialias(false);
+    c.fillCircle(s.w / 2.0, s.h / 2.0, std::min(s.w, s.h) / 2.0 - 2, 0xC0C8D8);
+    c.fillCircle(s.w / 2.0, s.h / 2.0, std::min(s.w, s.h) / 2.0 - 8, kKeyColour);
+    c.fillRect(0, s.h - 1, 1, 1, kKeyColour);
+    Save(c, p.outPath);
+}
+
 void Digits(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 40, 50);
     DemoCanvas c(s.w * p.entry->grid.x, s.h * 10, 0xFFFFFF);
@@ -425,6 +436,7 @@ void Make(const DemoPicture& p) {
     if (art == "thumbs") return Thumbs(p);
     if (art == "scene") return Scene(p);
     if (art == "digits") return Digits(p);
+    if (art == "mask") return Mask(p);
     throw AppError("Unknown picture art \"" + art + "\" for " + p.file.path);
 }
 
