@@ -390,6 +390,25 @@ void TForm_Main::CloseHelp() {
     if (help_ && helpShowing_) help_->Close();
 }
 
+TDIBVolatileImageList& TForm_Main::ActorImages() {
+    if (!actorImages_) {
+        actorImages_ = std::make_unique<TDIBVolatileImageList>();
+        for (int speaker : {1, 0})
+            for (int strip = 0; strip < 4; ++strip)
+                actorImages_->Add(TActorData::StripName(speaker, TActorData::Strip(strip)));
+    }
+    if (!catalogue_) return *actorImages_;
+    for (int speaker : {1, 0})
+        for (int strip = 0; strip < 4; ++strip) {
+            int index = (speaker == 1 ? 0 : 4) + strip;
+            const std::string& path = catalogue_->actor(speaker).strips[size_t(strip)];
+            if (path.empty() || path == actorImagePaths_[size_t(index)]) continue;
+            actorImages_->LoadImageFile(index, path);
+            actorImagePaths_[size_t(index)] = path;
+        }
+    return *actorImages_;
+}
+
 std::optional<std::string> TForm_Main::ReadStreamFlags() const {
     std::string file = PathResolver::Resolve(folders_.ProgramDir + "\\stream.ini");
     if (!PathResolver::IsFile(file)) return std::nullopt;

@@ -2,6 +2,7 @@
 // The one main window: start-up, the shared state of the course and the services every screen uses.
 #include "core/ConfigFile.h"
 #include "core/Surface.h"
+#include "display/DIBImageList.h"
 #include "platform/Dispatcher.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -17,6 +18,7 @@
 #include "shell/WeightTable.h"
 
 #include <algorithm>
+#include <array>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -118,6 +120,9 @@ class TForm_Main : public IScriptHost {
     TWeightTable& weights() { return weights_; }
     // Loads the current student: scores, weights and actors, with the hourglass showing.
     void LoadStudent();
+    // The actors' strips ("FIdle", "FSpeak", "FYes", "FNo", "MIdle", "MSpeak", "MYes", "MNo"), from
+    // the current actors' folders; outlives the screens and reloads a strip when its actor changed.
+    TDIBVolatileImageList& ActorImages();
 
   private:
     bool CreateWindow();
@@ -151,6 +156,8 @@ class TForm_Main : public IScriptHost {
     std::vector<std::string> helpIndex_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<THelpDlg> help_;
+    std::unique_ptr<TDIBVolatileImageList> actorImages_;
+    std::array<std::string, 8> actorImagePaths_;
     bool helpShowing_ = false;
     std::unique_ptr<FileWatcher> streamWatch_;
     std::unique_ptr<TScreen> screen_;

@@ -33,7 +33,10 @@ struct DemoCourse {
     void Prepare(const std::vector<std::pair<std::string, std::string>>& files = {}) {
         UsePrivateFolders(tmp.path());
         MakeDirs(home());
-        std::filesystem::create_directory_symlink(DemoHome() + "/data", home() + "/data");
+        // A real data folder of links, so that "data\.." is this course and not the demo's.
+        MakeDirs(home() + "/data");
+        for (const auto& entry : std::filesystem::directory_iterator(DemoHome() + "/data"))
+            std::filesystem::create_symlink(entry.path(), home() + "/data/" + entry.path().filename().string());
         std::filesystem::create_directory_symlink(DemoHome() + "/Update", home() + "/Update");
         for (const char* doc : {"Licence.rtf", "PCReadMe.rtf"})
             std::filesystem::create_symlink(DemoHome() + "/" + doc, home() + "/" + doc);
