@@ -94,7 +94,8 @@ void TForm_Screen::BuildActivityBase() {
             ActorNotify(speaker, finished);
         };
         for (int kind = 0; kind < 4; ++kind) {
-            std::string name = std::string("DIBIS_") + Prefix(speaker) + TActorData::kStripNames[size_t(kind)];
+            std::string name =
+                std::string("DIBIS_") + Prefix(speaker) + TActorData::kStripNames[size_t(kind)];
             auto& strip = container_.Create<TDIBImageStrip>(name);
             const Rect& r = kSpeakerRect[speaker];
             strip.SetBounds(r.x, r.y, r.w, r.h);

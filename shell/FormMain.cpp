@@ -4,10 +4,10 @@
 #include "core/PathResolver.h"
 #include "core/ProfileFile.h"
 #include "core/StringUtil.h"
+#include "platform/FileWatcher.h"
 #include "platform/OsInfo.h"
 #include "platform/SingleInstance.h"
 #include "platform/XdgFolders.h"
-#include "platform/FileWatcher.h"
 #include "shell/HelpDialog.h"
 #include "shell/InsertDiscDialog.h"
 #include "shell/ScreenFactory.h"
@@ -136,9 +136,10 @@ void TForm_Main::FormShow() {
         return;
     }
     // Another program that adds content rewrites stream.ini; the screens then read it again.
-    streamWatch_ = std::make_unique<FileWatcher>(dispatcher_, PathResolver::Resolve(folders_.ProgramDir) + "/stream.ini", [this] {
-        if (screen_) screen_->ContentChanged();
-    });
+    streamWatch_ = std::make_unique<FileWatcher>(
+        dispatcher_, PathResolver::Resolve(folders_.ProgramDir) + "/stream.ini", [this] {
+            if (screen_) screen_->ContentChanged();
+        });
     std::unique_ptr<TScreen> first;
     if (options_.quiz) {
         first = CreateScreen("TForm_Menu", {});

@@ -82,6 +82,8 @@ std::string TForm_Main::NameChoiceClass() {
 
 void TForm_Main::ShowScreen(std::unique_ptr<TScreen> screen, int kind) {
     Surface from = frame_;
+    // The old screen as it looks now: what the learner just clicked shows its pressed look.
+    if (screen_) screen_->Paint(from);
     std::unique_ptr<TScreen> old = std::move(screen_);
     screen_ = std::move(screen);
     if (platform_.display().windowOpen() && screen_) {

@@ -1,10 +1,11 @@
 // parlora [--headless] [--script=FILE] [course options: force quiz remote=n target=n timeout=m source=n
 //         data=path cdname=name]
+#include "activities/ActivityScreens.h"
+#include "front/FrontScreens.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/AlsaVolume.h"
 #include "platform/sdl/PulseVolume.h"
 #include "platform/sdl/SdlPlatform.h"
-#include "front/FrontScreens.h"
 #include "shell/FormMain.h"
 #include "shell/ScreenFactory.h"
 #include "users/UserScreens.h"
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     RegisterFrontScreens(TScreenFactory::Instance());
     RegisterUserScreens(TScreenFactory::Instance());
+    RegisterActivityScreens(TScreenFactory::Instance());
     bool headless = false;
     std::string script;
     std::vector<std::string> courseArgs;

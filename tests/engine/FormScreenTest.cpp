@@ -1,7 +1,7 @@
 // The activity screen base on the demo course: who speaks, which file, how long the mouth moves.
+#include "engine/FormScreen.h"
 #include "core/Errors.h"
 #include "core/PathResolver.h"
-#include "engine/FormScreen.h"
 #include "tests/support/DemoCourse.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 // The course in this process on the headless platform, on the generated demo content (made once
 // by the demo_content test fixture): a private course folder whose data and Update folders link to
 // the demo, with its own configuration and stream flags; input, virtual time and the framebuffer.
+#include "activities/ActivityScreens.h"
 #include "front/FrontScreens.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/FormMain.h"
@@ -36,7 +37,8 @@ struct DemoCourse {
         // A real data folder of links, so that "data\.." is this course and not the demo's.
         MakeDirs(home() + "/data");
         for (const auto& entry : std::filesystem::directory_iterator(DemoHome() + "/data"))
-            std::filesystem::create_symlink(entry.path(), home() + "/data/" + entry.path().filename().string());
+            std::filesystem::create_symlink(entry.path(),
+                                            home() + "/data/" + entry.path().filename().string());
         std::filesystem::create_directory_symlink(DemoHome() + "/Update", home() + "/Update");
         for (const char* doc : {"Licence.rtf", "PCReadMe.rtf"})
             std::filesystem::create_symlink(DemoHome() + "/" + doc, home() + "/" + doc);
@@ -48,6 +50,7 @@ struct DemoCourse {
     void Start(std::vector<std::string> args = {}, int firstScreen = 1) {
         RegisterFrontScreens(TScreenFactory::Instance());
         RegisterUserScreens(TScreenFactory::Instance());
+        RegisterActivityScreens(TScreenFactory::Instance());
         main = std::make_unique<TForm_Main>(platform, args);
         main->folders().ProgramDir = home();
         ASSERT_TRUE(main->InitialiseCourse());

@@ -1,0 +1,10 @@
+#include "activities/ActivityScreens.h"
+
+namespace parlora {
+
+void RegisterActivityScreens(TScreenFactory& factory) {
+    RegisterWordAndButtonPractices(factory);
+    RegisterPicturePractices(factory);
+}
+
+} // namespace parlora

@@ -1,0 +1,12 @@
+#pragma once
+// Registers the activity screens (practice screens, games, quizzes) with the factory.
+namespace parlora {
+
+class TScreenFactory;
+void RegisterActivityScreens(TScreenFactory& factory);
+// Words and phrases, food, shopping, colours and numbers.
+void RegisterWordAndButtonPractices(TScreenFactory& factory);
+// Body, time and countries.
+void RegisterPicturePractices(TScreenFactory& factory);
+
+} // namespace parlora

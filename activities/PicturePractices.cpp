@@ -1,0 +1,7 @@
+#include "activities/ActivityScreens.h"
+
+namespace parlora {
+
+void RegisterPicturePractices(TScreenFactory&) {}
+
+} // namespace parlora

@@ -1,0 +1,144 @@
+#include "engine/FormPractice.h"
+
+#include "display/DIBButtonStrip.h"
+#include "display/DIBImage.h"
+#include "shell/FormMain.h"
+
+namespace parlora {
+
+TForm_Practice::TForm_Practice(TForm_Main& main, std::string className)
+    : TForm_Screen(main, std::move(className)) {}
+
+TForm_Practice::~TForm_Practice() {
+    // Whatever ends the screen, the main window gets its own hook back.
+    RestoreHook();
+    if (seqTimer_) main_.dispatcher().killTimer(seqTimer_);
+}
+
+void TForm_Practice::BuildPracticeBase() {
+    BuildActivityBase();
+    panels_.Add("Record", "Interface\\Common\\Record\\Record.png", true);
+    panels_.Add("Bar", "Interface\\Common\\Record\\recordBar.png", true);
+    panels_.Add("Playback", "Interface\\Common\\Record\\Playback.png", true);
+    panels_.LoadAutoImages(main_.folders().DataDir);
+    auto panel = [&](const char* name, Rect r, const char* picture) {
+        auto& image = container_.Create<TDIBImage>(name);
+        image.SetBounds(r.x, r.y, r.w, r.h);
+        image.SetDIBImageList(&panels_);
+        image.SetDIBIndex(panels_.IndexOf(picture));
+        image.SetVisible(false);
+        return &image;
+    };
+    record_ = panel("DIBI_Record", {255, 682, 457, 86}, "Record");
+    bar_ = panel("DIBI_Bar", {464, 714, 206, 22}, "Bar");
+    playback_ = panel("DIBI_Playback", {311, 677, 398, 91}, "Playback");
+    fullBarWidth_ = bar_->Width();
+    // The bottom buttons lie above the panels.
+    for (TDIBButtonStrip* b : {&RecordButton(), &PlayButton(), &SeqButton(), &HelpButton(), &QuitButton()})
+        b->BringToFront();
+    RecordButton().SetVisible(true);
+    RecordButton().SetEnabled(false);
+    PlayButton().SetVisible(true);
+    PlayButton().SetEnabled(false);
+    SeqButton().SetVisible(true);
+    RecordButton().OnClick = [this](TCustomDIBControl&) { DIBButton_RecordClick(); };
+    PlayButton().OnClick = [this](TCustomDIBControl&) { DIBButton_PlayClick(); };
+    SeqButton().OnClick = [this](TCustomDIBControl&) { DIBButton_SeqClick(); };
+}
+
+void TForm_Practice::InstallStopHook(bool recording) {
+    hookInstalled_ = true;
+    main_.dispatcher().setAppHook([this, recording](const InputEvent& e) {
+        if (main_.OnAppMessage(e)) return true;
+        if (!e.isLeftDown()) return false;
+        // The click only stops; it does nothing else on the screen.
+        RestoreHook();
+        if (recording)
+            StopRecording();
+        else
+            StopRecordingPlay();
+        return true;
+    });
+}
+
+void TForm_Practice::RestoreHook() {
+    if (!hookInstalled_) return;
+    hookInstalled_ = false;
+    TForm_Main* main = &main_;
+    main_.dispatcher().setAppHook([main](const InputEvent& e) { return main->OnAppMessage(e); });
+}
+
+void TForm_Practice::DIBButton_RecordClick() {
+    SetSequence(false);
+    bar_->SetWidth(0);
+    bar_->SetOffsetX(fullBarWidth_);
+    record_->SetVisible(true);
+    bar_->SetVisible(true);
+    StopAllSounds();
+    StartRecording(kRecordMs);
+    InstallStopHook(true);
+}
+
+void TForm_Practice::RecordProgress(int percent) {
+    int w = percent * fullBarWidth_ / 100;
+    bar_->SetWidth(w);
+    bar_->SetOffsetX(fullBarWidth_ - w);
+}
+
+void TForm_Practice::RecordEnded() {
+    RestoreHook();
+    bar_->SetVisible(false);
+    record_->SetVisible(false);
+    PlayButton().SetEnabled(true);
+}
+
+void TForm_Practice::DIBButton_PlayClick() {
+    SetSequence(false);
+    playback_->SetVisible(true);
+    PlayRecording();
+    InstallStopHook(false);
+}
+
+void TForm_Practice::RecordPlayEnded() {
+    RestoreHook();
+    playback_->SetVisible(false);
+}
+
+void TForm_Practice::SpeakerClicked(int speaker) {
+    SetSequence(false);
+    SayAgain(speaker);
+}
+
+void TForm_Practice::DIBButton_SeqClick() {
+    if (sequence_) {
+        SetSequence(false);
+        StopAllSounds();
+    } else {
+        SetSequence(true);
+        SequenceStep();
+    }
+}
+
+void TForm_Practice::PlayEnded() {
+    if (!sequence_) return;
+    if (seqTimer_) main_.dispatcher().killTimer(seqTimer_);
+    seqTimer_ = main_.dispatcher().setTimer(
+        kSequencePauseMs, false, [this] { SeqTimer(); }, guard());
+}
+
+void TForm_Practice::SeqTimer() {
+    seqTimer_ = 0;
+    if (sequence_) SequenceStep();
+}
+
+void TForm_Practice::SetSequence(bool on) {
+    if (on == sequence_) return;
+    sequence_ = on;
+    SeqButton().SetDIBIndex(buttons_.IndexOf(on ? "SeqStop" : "Seq"));
+    if (!on && seqTimer_) {
+        main_.dispatcher().killTimer(seqTimer_);
+        seqTimer_ = 0;
+    }
+}
+
+} // namespace parlora
