@@ -50,9 +50,9 @@ std::vector<ImageItemSpec> MenuImages() {
         {"Label", "", false},
     };
     for (int n = 1; n <= 9; ++n)
-        items.push_back({Format("Flip%d", n), Format("Interface\\MainMenu\\flip%d.PNG", n)});
+        items.push_back({Format("Flip%d", n), Format("Interface\\MainMenu\\flip%d.PNG", n), true, true});
     const ImageItemSpec rest[] = {
-        {"MemFlip", "Interface\\MainMenu\\memflip.PNG"},
+        {"MemFlip", "Interface\\MainMenu\\memflip.PNG", true, true},
         {"Lights", "Interface\\MainMenu\\Lights.png"},
         {"AwardStrip", "Interface\\MainMenu\\AwardStrip.png"},
         {"ChangeLangStrip", "Interface\\MainMenu\\ChangeLangStrip.png"},

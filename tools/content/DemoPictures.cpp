@@ -394,6 +394,63 @@ void Mask(const DemoPicture& p) {
     Save(c, p.outPath);
 }
 
+// A menu section: the topic's name; frames 1 to 8 turn the card over, frame 9 lights it up.
+void Section(const DemoPicture& p) {
+    Size s = FrameSize(*p.entry, 119, 118);
+    std::string name = p.file.item > 0 ? Vocabulary::BuiltIn().Phrase("CAT", std::to_string(p.file.item), 0) : "";
+    if (name.empty()) name = NameOf(p);
+    uint32_t base = Hsv(p.file.item * 40.0, 0.5, 0.9);
+    int frames = std::max(1, p.entry->grid.x);
+    DemoCanvas c(s.w * frames, s.h, kKeyColour);
+    c.setAntialias(false);
+    for (int f = 0; f < frames; ++f) {
+        double x = f * s.w;
+        bool lit = f == frames - 1 && frames > 2;
+        // The card narrows to its edge half way through the flip and widens again.
+        double turn = frames > 2 && !lit ? std::abs(std::cos(M_PI * f / double(frames - 2))) : 1.0;
+        double w = std::max(4.0, (s.w - 8) * turn);
+        uint32_t fill = lit ? Lighter(base, 0.5) : (turn < 0.5 ? Darker(base, 0.8) : base);
+        c.fillCircle(x + s.w / 2.0, s.h / 2.0, std::min(w, double(s.h - 8)) / 2.0, Darker(fill, 0.6));
+        c.fillCircle(x + s.w / 2.0, s.h / 2.0, std::min(w, double(s.h - 8)) / 2.0 - 3, fill);
+        if (turn > 0.6) {
+            c.setAntialias(true);
+            c.text(name, x + s.w / 2.0 - w / 2 + 6, 8, w - 12, s.h - 16, TextColourOn(fill), 20, true);
+            c.setAntialias(false);
+        }
+    }
+    c.fillRect(0, s.h - 1, 1, 1, kKeyColour);
+    Save(c, p.outPath);
+}
+
+// A custom screen's background with its hot areas marked, read from the same lines the demo
+// writes into its text file.
+void CustomBackground(const DemoPicture& p) {
+    bool end = p.file.path.find("CustomEnd") != std::string::npos;
+    std::string text = DemoTexts::ListFile(end ? "customend" : "customstart", "", 0, 0);
+    {
+        std::vector<std::string> lines = Split(text, '\n');
+        DemoCanvas canvas(1024, 768, ColourOf(NameOf(p), 0.25, 0.93));
+        for (int y = 0; y < 768; y += 48)
+            canvas.fillRect(0, y, 1024, 24, Lighter(ColourOf(NameOf(p), 0.25, 0.93), 0.25));
+        canvas.text(NameOf(p), 200, 40, 624, 80, 0x203040, 60, true);
+        canvas.text("Parlora Plus", 200, 200, 624, 120, 0x203040, 90, true);
+        for (const std::string& raw : lines) {
+            std::vector<std::string> f = Split(Trim(raw), '|');
+            if (f.size() < 2) continue;
+            std::vector<std::string> r = Split(f[1], ',');
+            if (r.size() != 4) continue;
+            int l = std::atoi(r[0].c_str()), t = std::atoi(r[1].c_str()), rr = std::atoi(r[2].c_str()),
+                b = std::atoi(r[3].c_str());
+            uint32_t colour = ColourOf(f[0], 0.6, 0.85);
+            canvas.fillRoundRect(l, t, rr - l, b - t, 16, colour);
+            std::string label = f[0];
+            if (!label.empty()) label[0] = char(std::toupper(static_cast<unsigned char>(label[0])));
+            canvas.text(label, l + 6, t + 6, rr - l - 12, b - t - 12, TextColourOn(colour), 40, true);
+        }
+        Save(canvas, p.outPath);
+    }
+}
+
 void Digits(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 40, 50);
     DemoCanvas c(s.w * p.entry->grid.x, s.h * 10, 0xFFFFFF);
@@ -437,6 +494,8 @@ void Make(const DemoPicture& p) {
     if (art == "scene") return Scene(p);
     if (art == "digits") return Digits(p);
     if (art == "mask") return Mask(p);
+    if (art == "section") return Section(p);
+    if (art == "custombg") return CustomBackground(p);
     throw AppError("Unknown picture art \"" + art + "\" for " + p.file.path);
 }
 

@@ -1,0 +1,67 @@
+// A new learner's walk through the demo course, run by the real program in headless mode: every
+// screen it reaches must be the expected one, and the start screen, the main menu and a topic
+// menu must look as they did when their golden pictures were taken.
+#include "core/PathResolver.h"
+#include "tests/support/GoldenImage.h"
+#include "tests/support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace parlora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A course folder of its own whose data entries link to the demo's.
+std::string MakeCourse(const test::TempDir& tmp) {
+    std::string demo = PARLORA_BINARY_DIR "/demo/parlora";
+    std::string home = tmp / "course";
+    test::MakeDirs(home + "/data");
+    for (const auto& entry : fs::directory_iterator(demo + "/data"))
+        fs::create_symlink(entry.path(), home + "/data/" + entry.path().filename().string());
+    fs::create_directory_symlink(demo + "/Update", home + "/Update");
+    for (const char* doc : {"Licence.rtf", "PCReadMe.rtf"})
+        fs::create_symlink(demo + "/" + doc, home + "/" + doc);
+    return home;
+}
+
+std::map<std::string, std::string> PrivateEnvironment(const test::TempDir& tmp, const std::string& home) {
+    test::MakeDirs(tmp / "xdg/run");
+    fs::permissions(tmp / "xdg/run", fs::perms::owner_all);
+    return {{"PARLORA_HOME", home},
+            {"HOME", tmp.path()},
+            {"XDG_DATA_HOME", tmp / "xdg/data"},
+            {"XDG_CONFIG_HOME", tmp / "xdg/config"},
+            {"XDG_RUNTIME_DIR", tmp / "xdg/run"}};
+}
+
+TEST(FirstWalk, FromTheStartScreenThroughEveryTopicMenu) {
+    test::TempDir tmp;
+    std::string home = MakeCourse(tmp);
+    std::string shots = tmp / "shots";
+    test::MakeDirs(shots);
+    test::RunResult run = test::RunParlora(
+        std::string("--headless --script=") + PARLORA_SOURCE_DIR + "/tests/walk/first-walk.txt",
+        PrivateEnvironment(tmp, home), 120, shots);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+
+    for (const char* shot : {"custom-start.png", "start.png", "type-name.png", "new-user.png", "help.png",
+                             "main-menu.png", "topic-1.png", "topic-9.png"})
+        EXPECT_TRUE(fs::exists(shots + "/" + shot)) << shot;
+    std::string golden = std::string(PARLORA_SOURCE_DIR) + "/tests/walk/golden";
+    for (const char* shot : {"start.png", "main-menu.png", "topic-1.png"}) {
+        Surface actual = test::LoadPngRaw(shots + "/" + shot);
+        ASSERT_EQ(actual.width(), 1024) << shot;
+        EXPECT_TRUE(test::MatchesGolden(actual, shot, {}, golden)) << shot;
+    }
+    // The records file knows the new student.
+    std::string records;
+    for (const auto& entry : fs::recursive_directory_iterator(tmp / "xdg"))
+        if (entry.path().filename() == "Parlora5.ini") records = test::ReadFile(entry.path().string());
+    EXPECT_NE(records.find("[Student Sam]"), std::string::npos) << records;
+}
+
+} // namespace
+} // namespace parlora
