@@ -5,6 +5,7 @@ namespace parlora {
 void RegisterActivityScreens(TScreenFactory& factory) {
     RegisterWordAndButtonPractices(factory);
     RegisterPicturePractices(factory);
+    RegisterEasyGames(factory);
 }
 
 } // namespace parlora

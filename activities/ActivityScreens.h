@@ -8,5 +8,7 @@ void RegisterActivityScreens(TScreenFactory& factory);
 void RegisterWordAndButtonPractices(TScreenFactory& factory);
 // Body, time and countries.
 void RegisterPicturePractices(TScreenFactory& factory);
+// The easy games of first words, phrases and food.
+void RegisterEasyGames(TScreenFactory& factory);
 
 } // namespace parlora

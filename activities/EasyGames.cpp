@@ -1,0 +1,7 @@
+#include "activities/ActivityScreens.h"
+
+namespace parlora {
+
+void RegisterEasyGames(TScreenFactory&) {}
+
+} // namespace parlora
