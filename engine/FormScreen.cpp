@@ -273,6 +273,10 @@ std::string TForm_Screen::SelectedFile() const {
     return current_ ? current_->FileName() : std::string();
 }
 
+int64_t TForm_Screen::SelectedPlayPosition() const {
+    return !mediaCurrent_ && current_ ? current_->PlayPosition() : -1;
+}
+
 // ---- actors ----
 
 void TForm_Screen::BringStripToFront(int speaker, int kind) {

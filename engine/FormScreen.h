@@ -51,6 +51,9 @@ class TForm_Screen : public TDIBScreen {
     void StopAllSounds();
     // The file of the current cached player, or of the media player; empty when none.
     std::string SelectedFile() const;
+    // How far the current cached player has played, in bytes (0 before its first samples are
+    // mixed; -1 for the media player or none): what a latency measurement watches.
+    int64_t SelectedPlayPosition() const;
 
     // Actors: which = 0 male, 1 female, anything else both.
     void ShowSpeakers(int which, bool visible);
