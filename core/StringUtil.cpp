@@ -7,9 +7,7 @@
 
 namespace parlora {
 
-std::string Format(const char* fmt, ...) {
-    va_list args;
-    va_start(args, fmt);
+std::string VFormat(const char* fmt, va_list args) {
     va_list copy;
     va_copy(copy, args);
     int n = std::vsnprintf(nullptr, 0, fmt, copy);
@@ -20,6 +18,13 @@ std::string Format(const char* fmt, ...) {
         std::vsnprintf(out.data(), out.size(), fmt, args);
         out.resize(static_cast<size_t>(n));
     }
+    return out;
+}
+
+std::string Format(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    std::string out = VFormat(fmt, args);
     va_end(args);
     return out;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <optional>
+#include <cstdarg>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,7 @@ namespace parlora {
 
 // printf-style formatting for the system's message templates ("Can't find %s").
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string VFormat(const char* fmt, va_list args);
 
 std::string Trim(std::string_view s);
 std::string ToLowerAscii(std::string_view s);

@@ -9,19 +9,6 @@
 
 namespace parlora {
 
-namespace {
-std::string VFormat(const char* fmt, va_list ap) {
-    va_list copy;
-    va_copy(copy, ap);
-    int n = std::vsnprintf(nullptr, 0, fmt, copy);
-    va_end(copy);
-    if (n < 0) return fmt;
-    std::string s(size_t(n) + 1, '\0');
-    std::vsnprintf(s.data(), s.size(), fmt, ap);
-    s.resize(size_t(n));
-    return s;
-}
-} // namespace
 
 TDIBImageLink::~TDIBImageLink() {
     SetDIBImageList(nullptr);

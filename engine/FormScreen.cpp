@@ -13,16 +13,6 @@
 namespace parlora {
 namespace {
 
-std::string VFormatText(const char* fmt, va_list ap) {
-    va_list copy;
-    va_copy(copy, ap);
-    int n = std::vsnprintf(nullptr, 0, fmt, copy);
-    va_end(copy);
-    std::string out(size_t(n > 0 ? n : 0), '\0');
-    if (n > 0) std::vsnprintf(out.data(), size_t(n) + 1, fmt, ap);
-    return out;
-}
-
 const char* Prefix(int speaker) {
     return speaker == TForm_Screen::kMale ? "M" : "F";
 }
@@ -189,7 +179,7 @@ void TForm_Screen::SayWellDone() {
 void TForm_Screen::SelectWordSound(const char* fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
-    std::string base = VFormatText(fmt, ap);
+    std::string base = VFormat(fmt, ap);
     va_end(ap);
     std::string aif = PathResolver::Resolve(base + ".aif");
     if (PathResolver::IsFile(aif)) {
@@ -210,7 +200,7 @@ void TForm_Screen::SelectWordSound(const char* fmt, ...) {
 void TForm_Screen::SelectSoundFmt(const char* fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
-    std::string file = VFormatText(fmt, ap);
+    std::string file = VFormat(fmt, ap);
     va_end(ap);
     SelectSound(PathResolver::Resolve(file));
 }
@@ -371,7 +361,7 @@ void TForm_Screen::StopRecording() {
 void TForm_Screen::SaveRecording(const char* fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
-    std::string file = VFormatText(fmt, ap);
+    std::string file = VFormat(fmt, ap);
     va_end(ap);
     recorder_->SaveSound(file, false);
 }

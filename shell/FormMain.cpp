@@ -366,19 +366,19 @@ void TForm_Main::InstallErrorHandler() {
 }
 
 void TForm_Main::ShowHelpPicture(int number) {
-    if (!help_) help_ = std::make_unique<THelpDlg>(folders_.DataDir);
-    help_->PreparePicture(Format("%s\\Help\\Help%d.png", folders_.SourceDir.c_str(), number));
-    helpShowing_ = true;
-    struct Showing {
-        bool& flag;
-        ~Showing() { flag = false; }
-    } showing{helpShowing_};
-    RunDialog(*help_);
+    RunHelp([&](THelpDlg& help) {
+        help.PreparePicture(Format("%s\\Help\\Help%d.png", folders_.SourceDir.c_str(), number));
+    });
 }
 
 void TForm_Main::ShowHelpText(const std::string& utf8) {
+    RunHelp([&](THelpDlg& help) { help.PrepareText(utf8); });
+}
+
+void TForm_Main::RunHelp(const std::function<void(THelpDlg&)>& prepare) {
+    // Made on first use and kept for the run.
     if (!help_) help_ = std::make_unique<THelpDlg>(folders_.DataDir);
-    help_->PrepareText(utf8);
+    prepare(*help_);
     helpShowing_ = true;
     struct Showing {
         bool& flag;

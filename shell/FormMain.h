@@ -140,6 +140,7 @@ class TForm_Main : public IScriptHost {
     std::string ApplicationDataFolder() const;
     void ShowFailure(const std::string& text);
     void InitialiseLanguages();
+    void RunHelp(const std::function<void(THelpDlg&)>& prepare);
 
     IPlatform& platform_;
     std::vector<std::string> args_;
