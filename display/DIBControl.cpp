@@ -26,7 +26,8 @@ void TCustomDIBControl::SetBounds(int x, int y, int w, int h) {
 void TCustomDIBControl::SetVisible(bool v) {
     if (v == visible_) return;
     visible_ = v;
-    Invalidate();
+    // Hiding must repaint the area too, or the element's last picture stays on the screen.
+    if (container_) container_->InvalidateRect(rect_);
     if (container_) container_->ElementStateChanged(this);
 }
 

@@ -129,7 +129,8 @@ bool Dispatcher::dispatchPosted() {
 
 void Dispatcher::dispatchInput(const InputEvent& e) {
     guarded([&] {
-        if (appHook_ && appHook_(e)) return;
+        // Copy: a hook may put another in its place, which would free it while it runs.
+        if (AppHook hook = appHook_; hook && hook(e)) return;
         if (!modalInput_.empty()) {
             // Copy: the handler may end the modal loop and pop itself.
             InputHandler h = modalInput_.back();

@@ -65,7 +65,7 @@ TEST(DemoContent, PicturesHaveTheManifestSizeAndButtonsFourDistinctFrames) {
 TEST(DemoContent, SpritesHaveTheirKeyColourAtTheBottomLeftCorner) {
     auto sprites = Files([](const ManifestEntry& e) {
         return e.kind == ContentKind::Picture &&
-               (e.art == "sprite" || e.art == "mask" || e.art.rfind("itemsprite", 0) == 0);
+               (e.art == "sprite" || e.art == "mask" || e.art == "frame" || e.art.rfind("itemsprite", 0) == 0);
     });
     ASSERT_GT(sprites.size(), 20u);
     for (const ContentFile& f : sprites) {

@@ -314,6 +314,21 @@ void Globe(const DemoPicture& p) {
     Save(c, p.outPath);
 }
 
+// A clock hand on the key colour: the picture turns about its centre, so the needle runs from
+// just below the centre up to the top edge, broad at the pivot and pointed at the tip.
+void Hand(const DemoPicture& p) {
+    Size s = FrameSize(*p.entry, 24, 160);
+    uint32_t ink = ColourOf(NameOf(p), 0.7, 0.45);
+    DemoCanvas c(s.w, s.h, kKeyColour);
+    c.setAntialias(false);
+    double cx = s.w / 2.0, cy = s.h / 2.0;
+    c.line(cx, cy + s.h * 0.08, cx, s.h * 0.22, s.w * 0.6, ink);
+    c.line(cx, s.h * 0.24, cx, 4, s.w * 0.3, ink);
+    c.fillCircle(cx, cy, s.w * 0.45, ink);
+    c.fillRect(0, c.height() - 1, 1, 1, kKeyColour);
+    Save(c, p.outPath);
+}
+
 // Actor strips: a face that blinks (idle), opens its mouth (speak), nods (yes) or shakes (no).
 void Actor(const DemoPicture& p) {
     std::string kind = TopicOf(p.entry->art);
@@ -451,6 +466,15 @@ void CustomBackground(const DemoPicture& p) {
     }
 }
 
+// A highlight that frames what lies under it: a coloured edge around the key colour.
+void FrameArt(const DemoPicture& p) {
+    Size s = FrameSize(*p.entry, 300, 32);
+    DemoCanvas c(s.w, s.h, 0xE03020);
+    c.fillRect(3, 3, s.w - 6, s.h - 6, kKeyColour);
+    c.fillRect(0, s.h - 1, 1, 1, kKeyColour);
+    Save(c, p.outPath);
+}
+
 void Digits(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 40, 50);
     DemoCanvas c(s.w * p.entry->grid.x, s.h * 10, 0xFFFFFF);
@@ -478,6 +502,7 @@ void Make(const DemoPicture& p) {
     if (art == "bg") return Background(p);
     if (art == "panel" || art == "strip") return Panel(p, false);
     if (art == "sprite") return Panel(p, true);
+    if (art == "hand") return Hand(p);
     if (art == "button") return Button(p, NameOf(p), ColourOf(NameOf(p), 0.55, 0.85));
     if (style == "item" || style == "itembutton" || style == "itemsprite") return Item(p, style);
     if (style == "text") return TextLine(p);
@@ -494,6 +519,7 @@ void Make(const DemoPicture& p) {
     if (art == "scene") return Scene(p);
     if (art == "digits") return Digits(p);
     if (art == "mask") return Mask(p);
+    if (art == "frame") return FrameArt(p);
     if (art == "section") return Section(p);
     if (art == "custombg") return CustomBackground(p);
     throw AppError("Unknown picture art \"" + art + "\" for " + p.file.path);
