@@ -232,7 +232,7 @@ void TForm_Start::Blend(const std::function<void()>& change) {
         // Clicks made while the screen blended belong to neither look.
         main_.dispatcher().discardInput();
     }
-    main_.dispatcher().invalidate();
+    main_.RepaintAll();
 }
 
 bool TForm_Start::LanguageListApplies() const {

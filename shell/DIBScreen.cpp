@@ -29,6 +29,17 @@ void TDIBScreen::Paint(Surface& frame) {
         std::memcpy(frame.row(y), s.row(y), size_t(w) * sizeof(uint32_t));
 }
 
+std::vector<Rect> TDIBScreen::PaintChanged(Surface& frame) {
+    std::vector<Rect> dirty = container_.takeDirty();
+    const Surface& s = container_.surface();
+    for (const Rect& r : dirty) {
+        Rect c = r.intersect(frame.bounds()).intersect(s.bounds());
+        for (int y = c.y; y < c.bottom(); ++y)
+            std::memcpy(frame.row(y) + c.x, s.row(y) + c.x, size_t(c.w) * sizeof(uint32_t));
+    }
+    return dirty;
+}
+
 void TDIBScreen::HandleInput(const InputEvent& e) {
     container_.handleInput(e);
 }

@@ -32,6 +32,7 @@ class TDIBScreen : public TScreen {
 
     std::string ClassName() const override { return className_; }
     void Paint(Surface& frame) override;
+    std::vector<Rect> PaintChanged(Surface& frame) override;
     void HandleInput(const InputEvent& e) override;
 
     TDIBImageContainer& container() { return container_; }

@@ -195,11 +195,20 @@ void TForm_Main::HandleInput(const InputEvent& e) {
 
 void TForm_Main::Paint() {
     if (!platform_.display().windowOpen()) return;
+    // Most paints change a small part of the screen (a strip's frame, a hand of the clock): only
+    // that part is copied and presented. Dialogs and screen changes repaint everything.
+    if (screen_ && dialogs_.empty() && !fullPaint_) {
+        std::vector<Rect> changed = screen_->PaintChanged(frame_);
+        if (!changed.empty()) platform_.display().present(frame_, changed);
+        return;
+    }
     frame_.fill(0xFF000000u);
     if (screen_) screen_->Paint(frame_);
     for (TModalDialog* d : dialogs_)
         d->Paint(frame_);
     platform_.display().present(frame_, {});
+    // The frame under a dialog must be whole again once the dialog has gone.
+    fullPaint_ = !dialogs_.empty();
 }
 
 void TForm_Main::RunDialog(TModalDialog& dialog) {
@@ -218,10 +227,12 @@ void TForm_Main::RunDialog(TModalDialog& dialog) {
     } catch (...) {
         dispatcher_.popModalInput();
         dialogs_.pop_back();
+        fullPaint_ = true;
         throw;
     }
     dispatcher_.popModalInput();
     dialogs_.pop_back();
+    fullPaint_ = true;
     dispatcher_.invalidate();
 }
 

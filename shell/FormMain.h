@@ -70,6 +70,12 @@ class TForm_Main : public IScriptHost {
     std::string ScanDiscs(const std::function<bool(const std::string&)>& check,
                           const std::string& altPath) const;
 
+    // The next paint draws and presents the whole window (after a screen drew to the display
+    // itself, such as a blend within the screen).
+    void RepaintAll() {
+        fullPaint_ = true;
+        dispatcher_.invalidate();
+    }
     // Runs a dialog over the current screen until it finishes.
     void RunDialog(TModalDialog& dialog);
     // The help dialog with help picture n of the source language, or with a text; both wait until
@@ -165,6 +171,7 @@ class TForm_Main : public IScriptHost {
     std::vector<TModalDialog*> dialogs_;
     std::deque<MsgButton> scriptedAnswers_;
     Surface frame_{1024, 768};
+    bool fullPaint_ = true; // the next paint draws and presents the whole frame
     TimerId inactivityTimer_ = 0;
     std::string userName_;
     std::string networkStudent_;

@@ -5,6 +5,7 @@
 #include "platform/Input.h"
 
 #include <string>
+#include <vector>
 
 namespace parlora {
 
@@ -14,6 +15,12 @@ class TScreen {
     virtual std::string ClassName() const = 0;
     // Draws the whole screen into the 1024 x 768 frame.
     virtual void Paint(Surface& frame) = 0;
+    // Draws what changed since the last paint into `frame`, which holds that paint, and returns
+    // the areas it drew. Screens that cannot tell draw everything.
+    virtual std::vector<Rect> PaintChanged(Surface& frame) {
+        Paint(frame);
+        return {frame.bounds()};
+    }
     virtual void HandleInput(const InputEvent& e) {}
     // The screen is shown and starts its activity.
     virtual void Start() {}

@@ -95,6 +95,7 @@ void TForm_Main::ShowScreen(std::unique_ptr<TScreen> screen, int kind) {
             [this](uint64_t ms) { platform_.sleepMs(ms); });
         frame_ = to;
     }
+    fullPaint_ = true;
     old.reset();
     dispatcher_.invalidate();
 }

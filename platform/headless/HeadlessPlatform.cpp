@@ -1,5 +1,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 
+#include <algorithm>
+
 #include "core/StringUtil.h"
 
 #include <cmath>
@@ -15,9 +17,17 @@ bool HeadlessDisplay::openWindow(const std::string&, WindowMode mode) {
     return true;
 }
 
-void HeadlessDisplay::present(const Surface& frame, const std::vector<Rect>&) {
-    framebuffer_ = frame;
+void HeadlessDisplay::present(const Surface& frame, const std::vector<Rect>& dirty) {
     ++presents_;
+    if (dirty.empty() || framebuffer_.width() != frame.width() || framebuffer_.height() != frame.height()) {
+        framebuffer_ = frame;
+        return;
+    }
+    for (const Rect& r : dirty) {
+        Rect c = r.intersect(frame.bounds());
+        for (int y = c.y; y < c.bottom(); ++y)
+            std::copy(frame.row(y) + c.x, frame.row(y) + c.right(), framebuffer_.row(y) + c.x);
+    }
 }
 
 void HeadlessDisplay::showNativeMessage(const std::string&, const std::string& text, bool) {

@@ -43,7 +43,7 @@ TEST_F(StartupRun, StartsOnTheStartScreenAndExitsWithTheScriptsVerdict) {
 
 TEST_F(StartupRun, FirstScreenFollowsQuizModeAndTheCustomStartFile) {
     EXPECT_EQ(Run("quiz", "expect-screen TForm_Menu\n").exitCode, 0);
-    WriteFile(tmp / "course/data/interface/start/CustomStart.txt", "x\n");
+    WriteFile(tmp / "course/data/Interface/start/CustomStart.txt", "StartBG.png\n");
     EXPECT_EQ(Run("", "expect-screen TForm_CustomStart\n").exitCode, 0);
 }
 
@@ -74,9 +74,7 @@ TEST_F(StartupRun, UnwritableRecordsFolderEndsCleanly) {
 
 TEST_F(StartupRun, CourseDiscIsFoundAtTheRootOrUnderAltPath) {
     std::filesystem::remove_all(tmp / "course/data");
-    MakeDirs(tmp / "disc1/Data/QOR/data/Interface/FirstWords");
-    MakeDirs(tmp / "disc1/Data/QOR/data/targets/target5");
-    MakeDirs(tmp / "disc1/Data/QOR/data/sources/1source");
+    MakeMinimalCourse(tmp / "disc1/Data/QOR");
     env["PARLORA_DISC_MOUNTS"] = (tmp / "cdrom-empty") + ":" + (tmp / "disc1");
     EXPECT_EQ(Run("", "expect-screen TForm_Start\n").exitCode, 0);
 }
@@ -87,10 +85,9 @@ TEST_F(StartupRun, InsertDiscDialogCancelOrBrowse) {
     RunResult cancelled = Run("cdname=Demo", "wait 2500\nclick 623 478\n");
     EXPECT_EQ(cancelled.exitCode, 1) << cancelled.output;
     // Browse: a file inside a data directory stands for that directory.
-    MakeDirs(tmp / "elsewhere/Interface/FirstWords");
+    MakeMinimalCourse(tmp / "other");
+    std::filesystem::rename(tmp / "other/data", tmp / "elsewhere");
     WriteFile(tmp / "elsewhere/readme.txt", "x");
-    MakeDirs(tmp / "elsewhere/targets/target3");
-    MakeDirs(tmp / "elsewhere/sources/1source");
     RunResult browsed = Run("", "click 511 478\ntype " + (tmp / "elsewhere/Interface") +
                                     "\nkey Return\nexpect-screen \nclick 511 478\nkey BackSpace\n");
     EXPECT_EQ(browsed.exitCode, 1); // a folder that is not the data directory leaves the dialog open
@@ -105,20 +102,6 @@ TEST_F(StartupRun, NoCommandLineCrashesTheProgram) {
         RunResult r = Run(args, "wait 100\n");
         EXPECT_TRUE(r.exitCode == 0 || r.exitCode == 1) << args << ": " << r.output;
     }
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(StartupRun, ExampleWalkGoesFromTheStartScreenToPlaceholdersAndBack) {
-    MakeDirs(tmp / "shots");
-    std::string script = ReadFile(std::string(PARLORA_SOURCE_DIR) + "/docs/examples/walk.txt");
-    ASSERT_FALSE(script.empty());
-    WriteFile(tmp / "script.txt", script);
-    RunResult r = RunParlora("--headless --script=" + (tmp / "script.txt"), env, 60, tmp / "shots");
-    EXPECT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_FALSE(ReadFile(tmp / "shots/start.png").empty());
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "tests/support/TestFiles.h"
 
+#include "core/Surface.h"
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +46,44 @@ std::string ReadFile(const std::string& path) {
 void MakeMinimalCourse(const std::string& home, bool withActors) {
     for (const char* dir : {"data/Interface/FirstWords", "data/targets/target3", "data/sources/1source"})
         fs::create_directories(home + "/" + dir);
+    // Tiny pictures for what the first screens load, so that they open without warnings.
+    const char* pictures[] = {
+        "data/Interface/start/StartBG.png",
+        "data/Interface/start/DiskMask.png",
+        "data/Interface/start/Box.png",
+        "data/Interface/start/LangFrame.png",
+        "data/Interface/start/ArrowBtn.png",
+        "data/Interface/start/QuitBtn.png",
+        "data/Interface/start/HelpBtn.png",
+        "data/Interface/start/ChangeLangBtn.png",
+        "data/Interface/start/StdRecBtn.png",
+        "data/Interface/start/LicenceBtn.png",
+        "data/Interface/start/InformationBtn.png",
+        "data/Interface/start/ReadMeBtn.png",
+        "data/Interface/start/BoxExit.png",
+        "data/Interface/MainMenu/MenuBg.png",
+        "data/Interface/MainMenu/memflip.PNG",
+        "data/Interface/MainMenu/Lights.png",
+        "data/Interface/MainMenu/AwardStrip.png",
+        "data/Interface/MainMenu/ChangeLangStrip.png",
+        "data/Interface/MainMenu/ChooseActorStrip.png",
+        "data/Interface/MainMenu/wwwStrip.png",
+        "data/Interface/MainMenu/helpbtn.png",
+        "data/Interface/MainMenu/exitbtn.png",
+        "data/Interface/MainMenu/Slider.png",
+        "data/sources/1source/general/labels.png",
+        "data/sources/1source/general/menu1.png",
+        "data/sources/1source/general/learn3.png",
+        "data/sources/1source/Help/Help5.png",
+        "data/targets/target3/TEXT/general/cdfront.png",
+    };
+    Surface tiny(4, 4, 0xFF808080u);
+    for (const char* picture : pictures) {
+        fs::create_directories(fs::path(home + "/" + picture).parent_path());
+        tiny.savePng(home + "/" + picture);
+    }
+    for (int n = 1; n <= 9; ++n)
+        tiny.savePng(home + "/data/Interface/MainMenu/flip" + std::to_string(n) + ".PNG");
     if (!withActors) return;
     for (const char* actor : {"VideoM/Male2", "VideoF/Female2"})
         for (const char* file : {"speaker.txt", "thumb.png", "idle.jpg", "speak.jpg", "yes.jpg", "no.jpg"})

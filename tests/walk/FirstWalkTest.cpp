@@ -42,9 +42,9 @@ TEST(FirstWalk, FromTheStartScreenThroughEveryTopicMenu) {
     std::string home = MakeCourse(tmp);
     std::string shots = tmp / "shots";
     test::MakeDirs(shots);
-    test::RunResult run = test::RunParlora(
-        std::string("--headless --script=") + PARLORA_SOURCE_DIR + "/tests/walk/first-walk.txt",
-        PrivateEnvironment(tmp, home), 120, shots);
+    test::RunResult run = test::RunParlora(std::string("--headless --script=") + PARLORA_SOURCE_DIR +
+                                               "/tests/walk/first-walk.txt",
+                                           PrivateEnvironment(tmp, home), 120, shots);
     ASSERT_EQ(run.exitCode, 0) << run.output;
 
     for (const char* shot : {"custom-start.png", "start.png", "type-name.png", "new-user.png", "help.png",
@@ -61,6 +61,19 @@ TEST(FirstWalk, FromTheStartScreenThroughEveryTopicMenu) {
     for (const auto& entry : fs::recursive_directory_iterator(tmp / "xdg"))
         if (entry.path().filename() == "Parlora5.ini") records = test::ReadFile(entry.path().string());
     EXPECT_NE(records.find("[Student Sam]"), std::string::npos) << records;
+}
+
+TEST(FirstWalk, TheReadmesExampleWalkRuns) {
+    test::TempDir tmp;
+    std::string home = MakeCourse(tmp);
+    std::string shots = tmp / "shots";
+    test::MakeDirs(shots);
+    test::RunResult run =
+        test::RunParlora(std::string("--headless --script=") + PARLORA_SOURCE_DIR + "/docs/examples/walk.txt",
+                         PrivateEnvironment(tmp, home), 120, shots);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    for (const char* shot : {"start.png", "menu.png", "practice.png"})
+        EXPECT_TRUE(fs::exists(shots + "/" + shot)) << shot;
 }
 
 } // namespace
