@@ -8,7 +8,7 @@
 namespace parlora {
 namespace {
 
-constexpr TPracticeTopic kBody{4, "FG", 14, 35};
+const TPracticeTopic kBody{4, "FG", "FG", 14, 35};
 constexpr int kSpot = 40, kHighlight = 120;
 
 struct Point {

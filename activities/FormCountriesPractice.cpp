@@ -17,7 +17,7 @@
 namespace parlora {
 namespace {
 
-constexpr TPracticeTopic kCountriesTopic{8, "CY", 18, 55};
+const TPracticeTopic kCountriesTopic{8, "CY", "CY", 18, 55};
 // The country left out by the countries content filter.
 constexpr int kFilteredCountry = 12;
 

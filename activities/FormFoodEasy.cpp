@@ -225,7 +225,7 @@ void TForm_FoodEasy::ShowPot() {
     StopActor(kFemale);
     container_.InvalidateAll();
     const CourseFolders& f = main_.folders();
-    CrossFade([this, &f] {
+    BlendWithin([this, &f] {
         for (int i = 1; i <= 4; ++i) {
             items_[size_t(i)]->SetVisible(false);
             buttons_[size_t(i)]->SetVisible(false);

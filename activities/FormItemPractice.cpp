@@ -8,7 +8,7 @@
 namespace parlora {
 
 TForm_ItemPractice::TForm_ItemPractice(TForm_Main& main, std::string className, TPracticeTopic topic)
-    : TForm_Practice(main, std::move(className)), topic_(std::move(topic)), current_(topic_.none) {}
+    : TForm_Practice(main, std::move(className), std::move(topic)), current_(topic_.none) {}
 
 std::vector<ImageItemSpec> TForm_ItemPractice::ItemImages(const std::string& pictureItem) {
     return {{pictureItem, "", false},
@@ -101,16 +101,8 @@ void TForm_ItemPractice::TextClicked() {
     SayAgain(kOtherSpeaker);
 }
 
-void TForm_ItemPractice::DIBButton_HelpClick() {
-    SetSequence(false);
-    main_.ShowHelpPicture(topic_.help);
-}
-
 void TForm_ItemPractice::DIBButton_QuitClick() {
-    SetSequence(false);
-    StopAnimations();
-    if (chosen()) main_.records()->StoreScore(topic_.topic, 0, 0);
-    main_.RequestScreen(topic_.returnCode, 2);
+    Leave(chosen());
 }
 
 } // namespace parlora

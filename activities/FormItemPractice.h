@@ -10,15 +10,6 @@ namespace parlora {
 
 class TDIBImage;
 
-struct TPracticeTopic {
-    int topic = 0;           // score and weight slot
-    std::string prefix;      // written forms (and words' sounds)
-    std::string soundPrefix; // the sounds said when an item is chosen
-    int help = 0;
-    int returnCode = 0;
-    int none = 0; // the current item before any choice
-};
-
 // Where the item's picture and written forms lie.
 struct TItemLayout {
     std::string pictureElement = "DIBI_Pic";
@@ -38,7 +29,6 @@ class TForm_ItemPractice : public TForm_Practice {
 
     // A click on the item's button (or row): says it, and shows it when it is new.
     void ChooseItem(int n);
-    void DIBButton_HelpClick();
     void DIBButton_QuitClick();
     virtual void PictureClicked();
     virtual void TextClicked();
@@ -46,7 +36,6 @@ class TForm_ItemPractice : public TForm_Practice {
     int current() const { return current_; }
     bool chosen() const { return current_ > topic_.none; }
     bool secondForm() const { return secondForm_; }
-    const TPracticeTopic& topic() const { return topic_; }
 
   protected:
     // Image list items for the picture and written forms ("Picture" or the words' "Image",
@@ -66,7 +55,6 @@ class TForm_ItemPractice : public TForm_Practice {
     // current := n, shown; Record on, Play off; said by the other actor than last time.
     void PresentItem(int n);
 
-    TPracticeTopic topic_;
     int current_ = 0;
     bool secondForm_ = false;
     TDIBImage *picture_ = nullptr, *source_ = nullptr, *target_ = nullptr;

@@ -11,7 +11,7 @@ namespace parlora {
 
 TForm_PicturePractice::TForm_PicturePractice(TForm_Main& main, std::string className,
                                              const TPracticeTopic& topic)
-    : TForm_Practice(main, std::move(className)), topic_(topic) {}
+    : TForm_Practice(main, std::move(className), topic) {}
 
 std::vector<ImageItemSpec> TForm_PicturePractice::TextItems() {
     return {{"Source", "", false},
@@ -45,17 +45,10 @@ void TForm_PicturePractice::Start() {
     StartExtras();
 }
 
-void TForm_PicturePractice::DIBButton_HelpClick() {
-    SetSequence(false);
-    main_.ShowHelpPicture(topic_.help);
-}
-
 void TForm_PicturePractice::DIBButton_QuitClick() {
     SetSequence(false);
     BeforeQuit();
-    StopAnimations();
-    if (current_ > 0 && main_.records()) main_.records()->StoreScore(topic_.topic, 0, 0);
-    main_.RequestScreen(topic_.returnCode, 2);
+    Leave(current_ > 0);
 }
 
 void TForm_PicturePractice::ChooseItem(int n) {
@@ -97,7 +90,7 @@ void TForm_PicturePractice::LoadItemPicture(const std::string& item, const std::
 
 void TForm_PicturePractice::ShowItem(int n) {
     const CourseFolders& f = main_.folders();
-    const char* p = topic_.prefix;
+    const char* p = topic_.prefix.c_str();
     LoadItemPicture("Target", Format("%s\\%s\\%s%d.PNG", f.TextDir.c_str(), p, p, n));
     LoadItemPicture("Source", Format("%s\\%s\\%s%d.PNG", f.SourceDir.c_str(), p, p, n));
     Element<TDIBImage>("DIBI_Target").SetVisible(true);

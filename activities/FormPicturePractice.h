@@ -10,13 +10,6 @@
 
 namespace parlora {
 
-struct TPracticeTopic {
-    int topic;          // index of the score and weight tables
-    const char* prefix; // of the item's sounds and texts
-    int help;           // help picture
-    int returnCode;     // the topic menu
-};
-
 class TForm_PicturePractice : public TForm_Practice {
   public:
     TForm_PicturePractice(TForm_Main& main, std::string className, const TPracticeTopic& topic);
@@ -24,7 +17,6 @@ class TForm_PicturePractice : public TForm_Practice {
     void Start() override;
     void QuizStop() override { DIBButton_QuitClick(); }
 
-    void DIBButton_HelpClick();
     void DIBButton_QuitClick();
     // A click on a button, hot spot or flag: shows the item when it is new, then says it.
     void ChooseItem(int n);
@@ -42,7 +34,6 @@ class TForm_PicturePractice : public TForm_Practice {
     static std::vector<ElementSpec> TextElements(int x, int y);
 
     int currentItem() const { return current_; }
-    const TPracticeTopic& topic() const { return topic_; }
     bool lozengeShown() const { return lozenge_; }
 
   protected:
@@ -59,7 +50,6 @@ class TForm_PicturePractice : public TForm_Practice {
     virtual void StartExtras() {}
     virtual void BeforeQuit() {}
 
-    TPracticeTopic topic_;
     int current_ = 0;
     bool lozenge_ = false;
 };

@@ -11,7 +11,7 @@
 namespace parlora {
 namespace {
 
-constexpr TPracticeTopic kTime{6, "T", 16, 45};
+const TPracticeTopic kTime{6, "T", "T", 16, 45};
 
 // The clock's centre, and the rings of the hour and the minute buttons around it.
 constexpr int kCentreX = 512, kCentreY = 380;

@@ -159,7 +159,7 @@ void TForm_WordsEasy::Cover() {
     ShowSpeakers(kFemale, false);
     StopActor(kFemale);
     container_.InvalidateAll();
-    CrossFade([this] {
+    BlendWithin([this] {
         cover_->SetVisible(true);
         for (int n = 5; n <= 8; ++n)
             words_[size_t(n)]->SetVisible(true);
@@ -174,7 +174,7 @@ void TForm_WordsEasy::Uncover() {
     ShowSpeakers(kMale, false);
     StopActor(kMale);
     container_.InvalidateAll();
-    CrossFade([this] {
+    BlendWithin([this] {
         for (int n = 1; n <= 8; ++n)
             words_[size_t(n)]->SetVisible(false);
         image_->SetVisible(false);

@@ -154,26 +154,4 @@ void TForm_Game::EndScoreTick(int t) {
                           height);
 }
 
-void TForm_Game::CrossFade(const std::function<void()>& change) {
-    IPlatform& platform = main_.platform();
-    if (!platform.display().windowOpen() || platform.headless()) {
-        // Nobody watches a headless run: only the blend's time passes.
-        change();
-        if (!main_.settings().Fast) platform.sleepMs(kCrossFadeMs);
-        main_.dispatcher().invalidate();
-        return;
-    }
-    container_.takeDirty();
-    Surface from = container_.surface();
-    change();
-    container_.takeDirty();
-    TTransition::Run(
-        TTransition::Blend, main_.settings().Fast, from, container_.surface(), platform.clock(),
-        [&platform](const Surface& frame) { platform.display().present(frame, {}); },
-        [&platform](uint64_t ms) { platform.sleepMs(uint32_t(ms)); });
-    // Clicks made while the screen blended belong to neither look.
-    main_.dispatcher().discardInput();
-    main_.RepaintAll();
-}
-
 } // namespace parlora

@@ -17,7 +17,6 @@ class TForm_Game : public TForm_Screen {
   public:
     static constexpr int kQuestions = 10;
     static constexpr int kEndScoreMs = 1000, kEndScoreAngle = 360;
-    static constexpr int kCrossFadeMs = 500;
     // Pictures of the game list, in this order.
     enum { giTick = 0, giCross = 1, giQuestions = 2, giScoreFront = 3, giScoreBack = 4 };
 
@@ -57,8 +56,6 @@ class TForm_Game : public TForm_Screen {
   protected:
     // Call after the screen's own Build(): adds the bottom strip, the actors and the game's parts.
     void BuildGameBase();
-    // Blends the screen's look before `change` into its look after it.
-    void CrossFade(const std::function<void()>& change);
     // One step of the score disc, t from 0 to the animation's length.
     void EndScoreTick(int t);
 

@@ -3,11 +3,24 @@
 #include "display/DIBButtonStrip.h"
 #include "display/DIBImage.h"
 #include "shell/FormMain.h"
+#include "shell/RecordsStore.h"
 
 namespace parlora {
 
-TForm_Practice::TForm_Practice(TForm_Main& main, std::string className)
-    : TForm_Screen(main, std::move(className)) {}
+TForm_Practice::TForm_Practice(TForm_Main& main, std::string className, TPracticeTopic topic)
+    : TForm_Screen(main, std::move(className)), topic_(std::move(topic)) {}
+
+void TForm_Practice::DIBButton_HelpClick() {
+    SetSequence(false);
+    main_.ShowHelpPicture(topic_.help);
+}
+
+void TForm_Practice::Leave(bool visited) {
+    SetSequence(false);
+    StopAnimations();
+    if (visited && main_.records()) main_.records()->StoreScore(topic_.topic, 0, 0);
+    main_.RequestScreen(topic_.returnCode, 2);
+}
 
 TForm_Practice::~TForm_Practice() {
     // Whatever ends the screen, the main window gets its own hook back.

@@ -8,11 +8,23 @@ namespace parlora {
 
 class TDIBImage;
 
+// What a practice screen is about.
+struct TPracticeTopic {
+    int topic = 0;           // score and weight slot
+    std::string prefix;      // written forms (and words' sounds)
+    std::string soundPrefix; // the sounds said when an item is chosen
+    int help = 0;            // help picture
+    int returnCode = 0;      // the topic menu
+    int none = 0;            // the current item before any choice
+};
+
 class TForm_Practice : public TForm_Screen {
   public:
     static constexpr int kRecordMs = 7500, kSequencePauseMs = 1000;
 
-    TForm_Practice(TForm_Main& main, std::string className);
+    TForm_Practice(TForm_Main& main, std::string className, TPracticeTopic topic = {});
+    const TPracticeTopic& topic() const { return topic_; }
+    void DIBButton_HelpClick();
     ~TForm_Practice() override;
 
     // Shows and says the next item; every practice screen has its own order.
@@ -33,6 +45,10 @@ class TForm_Practice : public TForm_Screen {
   protected:
     // Call after the screen's own Build(): adds the bottom strip, the actors and the panels.
     void BuildPracticeBase();
+    // Leaves for the topic menu, storing the visit when an item was chosen.
+    void Leave(bool visited);
+
+    TPracticeTopic topic_;
 
   private:
     void InstallStopHook(bool recording);

@@ -218,23 +218,6 @@ void TForm_Start::FormCreate() {
     container_.FindComponent("PaintBox_Version")->Hint = versionHint_;
 }
 
-void TForm_Start::Blend(const std::function<void()>& change) {
-    container_.takeDirty();
-    Surface from = container_.surface();
-    change();
-    container_.takeDirty();
-    IPlatform& platform = main_.platform();
-    if (platform.display().windowOpen()) {
-        TTransition::Run(
-            TTransition::Blend, main_.settings().Fast, from, container_.surface(), platform.clock(),
-            [&platform](const Surface& frame) { platform.display().present(frame, {}); },
-            [&platform](uint64_t ms) { platform.sleepMs(uint32_t(ms)); });
-        // Clicks made while the screen blended belong to neither look.
-        main_.dispatcher().discardInput();
-    }
-    main_.RepaintAll();
-}
-
 bool TForm_Start::LanguageListApplies() const {
     TLanguageCatalogue* catalogue = main_.catalogue();
     return main_.options().requestedTarget == 0 && catalogue && catalogue->targets().size() > 1;
@@ -338,7 +321,7 @@ void TForm_Start::KaMedia_IntroMediaComplete() {
     film_->frame = nullptr;
     main_.introPlayed = true;
     introMode_ = false;
-    Blend([this] {
+    BlendWithin([this] {
         Element<TDIBImage>("DIBI_Box").SetVisible(false);
         SetUpStartView();
     });
@@ -359,7 +342,7 @@ void TForm_Start::OpenBox(TDIBRichText* text, bool info) {
         doc = TRichTextDocument::LoadFromFile(
             Format(text == licence_ ? "%s\\..\\Licence.rtf" : "%s\\..\\PCReadMe.rtf",
                    main_.folders().DataDir.c_str()));
-    Blend([&] {
+    BlendWithin([&] {
         ShowLanguageList(false);
         boxOpen_ = true;
         ExportElementsFollow(true);
@@ -388,7 +371,7 @@ void TForm_Start::DIBBS_InformationClick() {
 }
 
 void TForm_Start::DIBBS_BoxExitClick() {
-    Blend([this] {
+    BlendWithin([this] {
         container_.IndexImage.SetDIBIndex(images_.IndexOf("Background"));
         for (const char* name : {"DIBI_StartLogoDark", "DIBI_Box", "DIBI_InfoBox"})
             Element<TDIBImage>(name).SetVisible(false);
@@ -517,12 +500,12 @@ void TForm_StartNew::ExportElementsFollow(bool boxOpen) {
 }
 
 void TForm_StartNew::DIBBS_iPodClick() {
-    Blend([this] {
+    BlendWithin([this] {
         ShowLanguageList(false);
         Element<TDIBImage>("DIBI_BlackMask").SetVisible(true);
     });
     OpenExportDialog(main_);
-    Blend([this] {
+    BlendWithin([this] {
         Element<TDIBImage>("DIBI_BlackMask").SetVisible(false);
         ShowLanguageList(LanguageListApplies());
     });

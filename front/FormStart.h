@@ -49,7 +49,6 @@ class TForm_Start : public TDIBScreen {
     void CreateElements();
     void FormCreate();
     // Changes made inside `change` are shown with the 500 ms blend.
-    void Blend(const std::function<void()>& change);
     void SetUpStartView();
     bool LanguageListApplies() const;
     void ShowLanguageList(bool show);

@@ -1,6 +1,7 @@
 #include "shell/DIBScreen.h"
 
 #include "core/PathResolver.h"
+#include "display/Transition.h"
 #include "media/KaMCIMedia.h"
 #include "media/KaRamWav.h"
 #include "shell/FormMain.h"
@@ -60,6 +61,27 @@ void TDIBScreen::LoadPicture(const std::string& itemName, const std::string& ful
     int index = images_.IndexOf(itemName);
     if (index < 0) index = (images_.Add(itemName), images_.Count() - 1);
     images_.LoadImageFile(index, fullPath);
+}
+
+void TDIBScreen::BlendWithin(const std::function<void()>& change) {
+    IPlatform& platform = main_.platform();
+    bool fast = main_.settings().Fast;
+    if (!platform.display().windowOpen() || platform.headless()) {
+        change();
+        if (platform.display().windowOpen() && !fast) platform.sleepMs(kBlendMs);
+        main_.RepaintAll();
+        return;
+    }
+    container_.takeDirty();
+    Surface from = container_.surface();
+    change();
+    container_.takeDirty();
+    TTransition::Run(
+        TTransition::Blend, fast, from, container_.surface(), platform.clock(),
+        [&platform](const Surface& frame) { platform.display().present(frame, {}); },
+        [&platform](uint64_t ms) { platform.sleepMs(uint32_t(ms)); });
+    main_.dispatcher().discardInput();
+    main_.RepaintAll();
 }
 
 TKaRamWav& TDIBScreen::wave() {

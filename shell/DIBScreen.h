@@ -6,6 +6,7 @@
 #include "display/ScreenLayout.h"
 #include "shell/Screen.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +54,11 @@ class TDIBScreen : public TScreen {
     // Loads a picture by full path into the named item (creating the item if needed); raises
     // "Import of %s failed. %s" as the image list does.
     void LoadPicture(const std::string& itemName, const std::string& fullPath);
+
+    // Makes `change` and blends the screen's old look into the new one in 500 ms; clicks made
+    // meanwhile belong to neither look. Headless runs let the time pass without drawing frames.
+    void BlendWithin(const std::function<void()>& change);
+    static constexpr int kBlendMs = 500;
 
     // The screen's own wave player and media player, made on first use.
     TKaRamWav& wave();
