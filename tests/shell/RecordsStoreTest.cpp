@@ -333,6 +333,10 @@ TEST(RecordsStore, KilledWriterNeverLeavesABrokenFile) {
         TRecordsStore setup(f.folders, f.options, f.clock);
         setup.AddStudent("Anna");
         setup.AddStudent("Bob");
+        // Both sections exist before the writer starts: a writer killed before its first write
+        // must leave them as they were.
+        setup.SetCurrentStudent("Anna");
+        setup.LoadStudent();
         setup.SetCurrentStudent("Bob");
         setup.LoadStudent();
     }
