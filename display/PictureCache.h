@@ -50,7 +50,7 @@ class PictureCache {
     std::map<Key, Entry> entries_;
     std::list<Key> lru_; // front = most recent
     size_t bytes_ = 0;
-    size_t budget_ = 256u * 1024 * 1024;
+    size_t budget_ = 48u * 1024 * 1024; // some sixteen full screens
     uint64_t decodes_ = 0;
 };
 

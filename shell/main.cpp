@@ -2,6 +2,7 @@
 //         data=path cdname=name]
 #include "activities/ActivityScreens.h"
 #include "front/FrontScreens.h"
+#include "platform/MemoryTuning.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/AlsaVolume.h"
 #include "platform/sdl/PulseVolume.h"
@@ -22,6 +23,7 @@ using namespace parlora;
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_NUMERIC, "C");
+    KeepLargeBlocksInTheHeap();
     RegisterFrontScreens(TScreenFactory::Instance());
     RegisterUserScreens(TScreenFactory::Instance());
     RegisterActivityScreens(TScreenFactory::Instance());

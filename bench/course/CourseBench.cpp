@@ -10,6 +10,7 @@
 #include "display/PictureCache.h"
 #include "engine/FormScreen.h"
 #include "front/FrontScreens.h"
+#include "platform/MemoryTuning.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "shell/FormMain.h"
@@ -69,6 +70,8 @@ struct Course {
     explicit Course(bool sdl) {
         static bool registered = false;
         if (!registered) {
+            KeepLargeBlocksInTheHeap(); // as the program does
+
             RegisterFrontScreens(TScreenFactory::Instance());
             RegisterUserScreens(TScreenFactory::Instance());
             RegisterActivityScreens(TScreenFactory::Instance());
@@ -154,7 +157,8 @@ void BM_WordClickToFirstSample(benchmark::State& state) {
         e.x = 492;
         e.y = 376 + 16 + 32 * (row % 7);
         auto t0 = Steady::now();
-        for (auto kind : {InputEvent::Kind::MouseMove, InputEvent::Kind::MouseDown, InputEvent::Kind::MouseUp}) {
+        for (auto kind :
+             {InputEvent::Kind::MouseMove, InputEvent::Kind::MouseDown, InputEvent::Kind::MouseUp}) {
             e.kind = kind;
             course.main->dispatcher().queueInput(e);
         }
