@@ -12,19 +12,10 @@ namespace {
 
 struct BodyCourse : DemoCourse {
     void Open() {
-        Prepare({{"sconfig.txt", "[Defaults]\r\nNewUser=0\r\n"}});
-        Start({"target=3", "source=1"});
-        ASSERT_TRUE(main->records()->AddStudent("Kim"));
-        main->records()->SetCurrentStudent("Kim");
-        main->LoadStudent();
-        Request(36);
+        StartWithStudent(36);
         ASSERT_NE(ScreenAs<TForm_BodyPractice>(), nullptr) << Screen();
     }
     TForm_BodyPractice& body() { return *ScreenAs<TForm_BodyPractice>(); }
-    void ClickOn(const TCustomDIBControl& e) {
-        Rect r = e.BoundsRect();
-        Click(r.x + r.w / 2, r.y + r.h / 2);
-    }
     void MoveOnto(const TCustomDIBControl& e) {
         Rect r = e.BoundsRect();
         Move(r.x + r.w / 2, r.y + r.h / 2);

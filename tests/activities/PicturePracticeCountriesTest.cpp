@@ -15,24 +15,13 @@ namespace {
 
 struct CountriesCourse : DemoCourse {
     void Open(bool filter = false) {
-        std::string config = "[Defaults]\r\nNewUser=0\r\n";
-        if (filter) config += "Filter3=1\r\n";
-        Prepare({{"sconfig.txt", config}});
-        Start({"target=3", "source=1"});
-        ASSERT_TRUE(main->records()->AddStudent("Kim"));
-        main->records()->SetCurrentStudent("Kim");
-        main->LoadStudent();
-        Request(56);
+        StartWithStudent(56, filter ? "Filter3=1\r\n" : "");
         ASSERT_NE(ScreenAs<TForm_CountriesPractice>(), nullptr) << Screen();
     }
     TForm_CountriesPractice& cy() { return *ScreenAs<TForm_CountriesPractice>(); }
     TDIBImage& Image(const char* name) { return cy().Element<TDIBImage>(name); }
     TDIBImageStrip& Globe() { return cy().Element<TDIBImageStrip>("DIBIS_Globe"); }
     TDIBButtonStrip& Button(const char* name) { return cy().Element<TDIBButtonStrip>(name); }
-    void ClickOn(const TCustomDIBControl& e) {
-        Rect r = e.BoundsRect();
-        Click(r.x + r.w / 2, r.y + r.h / 2);
-    }
     // A click on the flag in display place `column` (0 = leftmost) of the strip.
     void ClickFlag(int column) {
         Rect r = Image("DIBI_Flags").BoundsRect();

@@ -12,20 +12,11 @@ namespace {
 
 struct TimeCourse : DemoCourse {
     void Open() {
-        Prepare({{"sconfig.txt", "[Defaults]\r\nNewUser=0\r\n"}});
-        Start({"target=3", "source=1"});
-        ASSERT_TRUE(main->records()->AddStudent("Kim"));
-        main->records()->SetCurrentStudent("Kim");
-        main->LoadStudent();
-        Request(46);
+        StartWithStudent(46);
         ASSERT_NE(ScreenAs<TForm_TimePractice>(), nullptr) << Screen();
     }
     TForm_TimePractice& clock() { return *ScreenAs<TForm_TimePractice>(); }
     TDIBImage& Image(const char* name) { return clock().Element<TDIBImage>(name); }
-    void ClickOn(const TCustomDIBControl& e) {
-        Rect r = e.BoundsRect();
-        Click(r.x + r.w / 2, r.y + r.h / 2);
-    }
     std::vector<int> VisibleMinutes() {
         std::vector<int> v;
         for (int m = 0; m < 60; m += 5)

@@ -3,6 +3,7 @@
 // by the demo_content test fixture): a private course folder whose data and Update folders link to
 // the demo, with its own configuration and stream flags; input, virtual time and the framebuffer.
 #include "activities/ActivityScreens.h"
+#include "display/DIBControl.h"
 #include "front/FrontScreens.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/FormMain.h"
@@ -56,6 +57,21 @@ struct DemoCourse {
         ASSERT_TRUE(main->InitialiseCourse());
         platform.display().openWindow("test", WindowMode::MaximisedCentred);
         Request(firstScreen);
+    }
+
+    // The usual start of an activity test: target 3, source 1, no welcome screen, a student "Kim"
+    // loaded (the actors come with the student), then the screen of `code`.
+    void StartWithStudent(int code, const std::string& extraConfig = "") {
+        Prepare({{"sconfig.txt", "[Defaults]\r\nNewUser=0\r\n" + extraConfig}});
+        Start({"target=3", "source=1"});
+        ASSERT_TRUE(main->records()->AddStudent("Kim"));
+        main->records()->SetCurrentStudent("Kim");
+        main->LoadStudent();
+        Request(code);
+    }
+    void ClickOn(const TCustomDIBControl& e) {
+        Rect r = e.BoundsRect();
+        Click(r.x + r.w / 2, r.y + r.h / 2);
     }
 
     void Request(int code, int kind = 0) {
