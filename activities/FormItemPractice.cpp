@@ -82,13 +82,10 @@ void TForm_ItemPractice::PresentItem(int n) {
 
 void TForm_ItemPractice::ChooseItem(int n) {
     SetSequence(false);
-    if (n != current_) {
-        current_ = n;
-        ShowItem(n);
-        RecordButton().SetEnabled(true);
-        PlayButton().SetEnabled(false);
-    }
-    SayAndRemember(topic_.soundPrefix, FileNumber(n), kOtherSpeaker);
+    if (n != current_)
+        PresentItem(n);
+    else
+        SayAndRemember(topic_.soundPrefix, FileNumber(n), kOtherSpeaker);
 }
 
 void TForm_ItemPractice::PictureClicked() {

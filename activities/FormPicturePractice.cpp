@@ -53,13 +53,10 @@ void TForm_PicturePractice::DIBButton_QuitClick() {
 
 void TForm_PicturePractice::ChooseItem(int n) {
     SetSequence(false);
-    if (n != current_) {
-        current_ = n;
-        ShowItem(n);
-        RecordButton().SetEnabled(true);
-        PlayButton().SetEnabled(false);
-    }
-    SayAndRemember(topic_.prefix, n, kOtherSpeaker);
+    if (n != current_)
+        PresentItem(n);
+    else
+        SayAndRemember(topic_.prefix, n, kOtherSpeaker);
 }
 
 void TForm_PicturePractice::SayItemAgain() {
