@@ -1,18 +1,9 @@
 #include "media/MediaDecoder.h"
 
 #include "core/Errors.h"
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
-}
+#include "media/MediaModule.h"
 
 #include <algorithm>
-#include <cstring>
-#include <deque>
 #include <filesystem>
 
 namespace parlora {
@@ -26,85 +17,25 @@ const char* const InvalidFile =
     "MCI Error: The specified file cannot be played on the specified MCI device. The file "
     "may be corrupt, or not in the correct format.";
 
-struct FormatCloser {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct SwrFree {
-    void operator()(SwrContext* s) const { swr_free(&s); }
-};
-using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecCloser>;
-using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
-
-FormatPtr OpenFormat(const std::string& fileName) {
-    AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, fileName.c_str(), nullptr, nullptr) < 0) throw TKMException(InvalidFile);
-    FormatPtr f(raw);
-    if (avformat_find_stream_info(f.get(), nullptr) < 0) throw TKMException(InvalidFile);
-    return f;
-}
-
-CodecPtr OpenCodec(const AVStream* stream) {
-    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
-    if (!codec) return nullptr;
-    CodecPtr c(avcodec_alloc_context3(codec));
-    if (!c || avcodec_parameters_to_context(c.get(), stream->codecpar) < 0) return nullptr;
-    c->pkt_timebase = stream->time_base;
-    c->thread_count = 1; // the decoder runs on the UI thread between timer ticks
-    if (avcodec_open2(c.get(), codec, nullptr) < 0) return nullptr;
-    return c;
-}
-
-// Where the file's time starts: MPEG program streams begin at about half a second.
-int64_t StartMs(const AVFormatContext* f) {
-    return f->start_time == AV_NOPTS_VALUE ? 0 : av_rescale(f->start_time, 1000, AV_TIME_BASE);
-}
-
-int64_t ToMs(int64_t ts, AVRational tb) {
-    return av_rescale_q(ts, tb, AVRational{1, 1000});
-}
-
-int FindVideo(const AVFormatContext* f) {
-    for (unsigned i = 0; i < f->nb_streams; ++i) {
-        const AVStream* s = f->streams[i];
-        // Cover art of an MP3 is a one-picture "video" stream; it is not a film.
-        if (s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !(s->disposition & AV_DISPOSITION_ATTACHED_PIC))
-            return int(i);
-    }
-    return -1;
+void Check(MediaFileReader::Result r) {
+    if (r != MediaFileReader::Ok) throw TKMException(InvalidFile);
 }
 
 } // namespace
 
-struct MediaDecoder::Video {
-    FormatPtr format;
-    CodecPtr codec;
-    PacketPtr packet{av_packet_alloc()};
-    SwsContext* sws = nullptr;
-    FramePtr rgb;
-    std::deque<std::pair<FramePtr, int64_t>> queue;
-    int64_t startMs = 0;
-    bool flushed = false, finished = false;
-    ~Video() { sws_freeContext(sws); }
-};
-
-MediaDecoder::MediaDecoder(const std::string& fileName) : fileName_(fileName) {
-    // Damaged content is reported by our own message; FFmpeg's chatter would only fill the log.
-    static const bool quiet = (av_log_set_level(AV_LOG_FATAL), true);
-    (void)quiet;
+MediaDecoder::MediaDecoder(const std::string& fileName) {
     std::error_code ec;
     if (fileName.empty() || !std::filesystem::is_regular_file(fileName, ec)) throw TKMException(FileNotFound);
-    ReadWhole();
+    reader_ = MediaModule::Open(fileName);
+    auto pcm = std::make_shared<std::vector<int16_t>>();
+    MediaFacts facts;
+    Check(reader_->ReadWhole(OutputRate, OutputChannels, *pcm, facts));
+    audio_ = std::move(pcm);
+    videoStream_ = facts.videoStream;
+    width_ = facts.width;
+    height_ = facts.height;
+    videoLengthMs_ = facts.videoLengthMs;
+    lengthMs_ = std::max(AudioLengthMs(), videoStream_ >= 0 ? videoLengthMs_ : 0);
 }
 
 MediaDecoder::~MediaDecoder() = default;
@@ -113,180 +44,22 @@ int64_t MediaDecoder::AudioLengthMs() const {
     return int64_t(audio_->size() / OutputChannels) * 1000 / OutputRate;
 }
 
-void MediaDecoder::ReadWhole() {
-    FormatPtr f = OpenFormat(fileName_);
-    const int64_t startMs = StartMs(f.get());
-    int audioStream = av_find_best_stream(f.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-    videoStream_ = FindVideo(f.get());
-
-    CodecPtr audioCodec;
-    std::unique_ptr<SwrContext, SwrFree> swr;
-    if (audioStream >= 0) {
-        audioCodec = OpenCodec(f->streams[audioStream]);
-        if (!audioCodec) audioStream = -1;
-    }
-    if (audioStream >= 0) {
-        AVChannelLayout out = AV_CHANNEL_LAYOUT_STEREO;
-        AVChannelLayout in;
-        if (audioCodec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || audioCodec->ch_layout.nb_channels == 0)
-            av_channel_layout_default(&in, std::max(1, audioCodec->ch_layout.nb_channels));
-        else
-            av_channel_layout_copy(&in, &audioCodec->ch_layout);
-        SwrContext* raw = nullptr;
-        int rc = swr_alloc_set_opts2(&raw, &out, AV_SAMPLE_FMT_S16, OutputRate, &in, audioCodec->sample_fmt,
-                                     audioCodec->sample_rate, 0, nullptr);
-        av_channel_layout_uninit(&in);
-        swr.reset(raw);
-        if (rc < 0 || swr_init(swr.get()) < 0) throw TKMException(InvalidFile);
-    }
-    if (videoStream_ >= 0) {
-        const AVCodecParameters* p = f->streams[videoStream_]->codecpar;
-        width_ = p->width;
-        height_ = p->height;
-        if (width_ <= 0 || height_ <= 0 || !avcodec_find_decoder(p->codec_id)) videoStream_ = -1;
-    }
-    if (audioStream < 0 && videoStream_ < 0) throw TKMException(InvalidFile);
-
-    auto pcm = std::make_shared<std::vector<int16_t>>();
-    int64_t audioFirstMs = -1;
-    FramePtr frame(av_frame_alloc());
-    PacketPtr packet(av_packet_alloc());
-    auto drain = [&] {
-        while (avcodec_receive_frame(audioCodec.get(), frame.get()) >= 0) {
-            if (audioFirstMs < 0 && frame->best_effort_timestamp != AV_NOPTS_VALUE)
-                audioFirstMs =
-                    ToMs(frame->best_effort_timestamp, f->streams[audioStream]->time_base) - startMs;
-            int room = swr_get_out_samples(swr.get(), frame->nb_samples);
-            size_t at = pcm->size();
-            pcm->resize(at + size_t(room) * OutputChannels);
-            uint8_t* dst = reinterpret_cast<uint8_t*>(pcm->data() + at);
-            int got = swr_convert(swr.get(), &dst, room, const_cast<const uint8_t**>(frame->extended_data),
-                                  frame->nb_samples);
-            pcm->resize(at + size_t(std::max(got, 0)) * OutputChannels);
-            av_frame_unref(frame.get());
-        }
-    };
-    while (av_read_frame(f.get(), packet.get()) >= 0) {
-        if (packet->stream_index == audioStream) {
-            // Frames are drained after every packet, so the decoder never refuses one.
-            avcodec_send_packet(audioCodec.get(), packet.get());
-            drain();
-        } else if (packet->stream_index == videoStream_) {
-            int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-            if (ts != AV_NOPTS_VALUE) {
-                AVRational tb = f->streams[videoStream_]->time_base;
-                int64_t end = ToMs(ts + std::max<int64_t>(packet->duration, 0), tb) - startMs;
-                if (packet->duration <= 0) {
-                    AVRational rate = f->streams[videoStream_]->avg_frame_rate;
-                    if (rate.num > 0 && rate.den > 0) end += av_rescale(1000, rate.den, rate.num);
-                }
-                videoLengthMs_ = std::max(videoLengthMs_, end);
-            }
-        }
-        av_packet_unref(packet.get());
-    }
-    if (audioStream >= 0) {
-        avcodec_send_packet(audioCodec.get(), nullptr);
-        drain();
-        // What the resampler still holds.
-        int room = swr_get_out_samples(swr.get(), 0);
-        if (room > 0) {
-            size_t at = pcm->size();
-            pcm->resize(at + size_t(room) * OutputChannels);
-            uint8_t* dst = reinterpret_cast<uint8_t*>(pcm->data() + at);
-            int got = swr_convert(swr.get(), &dst, room, nullptr, 0);
-            pcm->resize(at + size_t(std::max(got, 0)) * OutputChannels);
-        }
-    }
-    // A sound track that starts after the picture is padded so both keep the same clock.
-    if (videoStream_ >= 0 && audioFirstMs > 0 && audioFirstMs < 5000 && !pcm->empty())
-        pcm->insert(pcm->begin(), size_t(audioFirstMs * OutputRate / 1000) * OutputChannels, int16_t(0));
-    if (audioStream >= 0 && pcm->empty() && videoStream_ < 0) throw TKMException(InvalidFile);
-    audio_ = std::move(pcm);
-    lengthMs_ = std::max(AudioLengthMs(), videoStream_ >= 0 ? videoLengthMs_ : 0);
-}
-
 void MediaDecoder::SeekVideo(int64_t ms) {
-    if (videoStream_ < 0) return;
-    // Re-reading from the top is exact for every container, and the films are short.
-    auto v = std::make_unique<Video>();
-    v->format = OpenFormat(fileName_);
-    v->startMs = StartMs(v->format.get());
-    if (int(v->format->nb_streams) <= videoStream_) throw TKMException(InvalidFile);
-    v->codec = OpenCodec(v->format->streams[videoStream_]);
-    if (!v->codec) throw TKMException(InvalidFile);
-    video_ = std::move(v);
-    // Drop the frames that a later frame has replaced by `ms`.
-    while (ms > 0) {
-        while (video_->queue.size() < 2 && DecodeAhead()) {
-        }
-        if (video_->queue.size() < 2 || video_->queue[1].second > ms) break;
-        video_->queue.pop_front();
-    }
-}
-
-bool MediaDecoder::DecodeAhead() {
-    Video& v = *video_;
-    if (v.finished) return false;
-    FramePtr frame(av_frame_alloc());
-    for (;;) {
-        int rc = avcodec_receive_frame(v.codec.get(), frame.get());
-        if (rc >= 0) {
-            int64_t ts = frame->best_effort_timestamp;
-            int64_t ms = ts == AV_NOPTS_VALUE
-                             ? (v.queue.empty() ? 0 : v.queue.back().second)
-                             : ToMs(ts, v.format->streams[videoStream_]->time_base) - v.startMs;
-            v.queue.emplace_back(std::move(frame), std::max<int64_t>(ms, 0));
-            return true;
-        }
-        if (rc == AVERROR_EOF || v.flushed) {
-            v.finished = true;
-            return false;
-        }
-        // The decoder wants input.
-        for (;;) {
-            if (av_read_frame(v.format.get(), v.packet.get()) < 0) {
-                avcodec_send_packet(v.codec.get(), nullptr);
-                v.flushed = true;
-                break;
-            }
-            bool ours = v.packet->stream_index == videoStream_;
-            if (ours) avcodec_send_packet(v.codec.get(), v.packet.get());
-            av_packet_unref(v.packet.get());
-            if (ours) break;
-        }
-    }
+    if (videoStream_ >= 0) Check(reader_->SeekVideo(ms));
 }
 
 int64_t MediaDecoder::PeekFrameTime() {
-    if (!video_) SeekVideo(0);
-    if (!video_ || (video_->queue.empty() && !DecodeAhead())) return -1;
-    return video_->queue.front().second;
+    int64_t ms = -1;
+    if (videoStream_ >= 0) Check(reader_->PeekFrameTime(ms));
+    return ms;
 }
 
 bool MediaDecoder::NextFrame(Surface& out, int64_t& ptsMs) {
-    if (PeekFrameTime() < 0) return false;
-    Video& v = *video_;
-    auto [frame, ms] = std::move(v.queue.front());
-    v.queue.pop_front();
-    ptsMs = ms;
+    if (videoStream_ < 0) return false;
     if (out.width() != width_ || out.height() != height_) out.resize(width_, height_);
-    v.sws = sws_getCachedContext(v.sws, frame->width, frame->height, AVPixelFormat(frame->format), width_,
-                                 height_, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
-    if (!v.sws) throw TKMException(InvalidFile);
-    // swscale may write past the end of a row, so it draws into a padded FFmpeg buffer first.
-    if (!v.rgb || v.rgb->width != width_ || v.rgb->height != height_) {
-        v.rgb.reset(av_frame_alloc());
-        v.rgb->format = AV_PIX_FMT_BGRA;
-        v.rgb->width = width_;
-        v.rgb->height = height_;
-        if (av_frame_get_buffer(v.rgb.get(), 64) < 0) throw TKMException(InvalidFile);
-    }
-    sws_scale(v.sws, frame->data, frame->linesize, 0, frame->height, v.rgb->data, v.rgb->linesize);
-    // BGRA bytes are 0xAARRGGBB words on the little-endian machines we run on.
-    for (int y = 0; y < height_; ++y)
-        std::memcpy(out.row(y), v.rgb->data[0] + size_t(y) * v.rgb->linesize[0], size_t(width_) * 4);
-    return true;
+    bool got = false;
+    Check(reader_->NextFrame(out.row(0), size_t(width_), ptsMs, got));
+    return got;
 }
 
 } // namespace parlora

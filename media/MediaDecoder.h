@@ -1,7 +1,8 @@
 #pragma once
-// Reads a film or a long sound through FFmpeg: the whole audio track decoded at open (so the
-// length is exact even for VBR MP3s) and the pictures decoded one by one on demand.
+// Reads a film or a long sound through the FFmpeg module: the whole audio track decoded at open (so
+// the length is exact even for VBR MP3s) and the pictures decoded one by one on demand.
 #include "core/Surface.h"
+#include "media/MediaFileReader.h"
 
 #include <cstdint>
 #include <memory>
@@ -40,17 +41,12 @@ class MediaDecoder {
     int64_t PeekFrameTime();
 
   private:
-    struct Video;
-    void ReadWhole();
-    bool DecodeAhead();
-
-    std::string fileName_;
     std::shared_ptr<const std::vector<int16_t>> audio_;
     int videoStream_ = -1;
     int width_ = 0, height_ = 0;
     int64_t videoLengthMs_ = 0;
     int64_t lengthMs_ = 0;
-    std::unique_ptr<Video> video_;
+    std::unique_ptr<MediaFileReader> reader_;
 };
 
 } // namespace parlora

@@ -1,9 +1,12 @@
 #include "shell/FormMain.h"
 
+#include "media/MediaModule.h"
+
 #include "core/Errors.h"
 #include "core/PathResolver.h"
 #include "core/ProfileFile.h"
 #include "core/StringUtil.h"
+#include "media/MediaModule.h"
 #include "platform/FileWatcher.h"
 #include "platform/OsInfo.h"
 #include "platform/SingleInstance.h"
@@ -149,6 +152,9 @@ void TForm_Main::FormShow() {
         first = CreateScreen(RouteForCode(1, RouteContext())->className, {});
     }
     ShowScreen(std::move(first), 0);
+    // Films and MP3 words need FFmpeg: it is mapped while the learner looks at the first screen,
+    // not at start, where its hundred libraries would double the wait.
+    dispatcher_.setTimer(1000, false, [] { MediaModule::LoadInBackground(); });
     TScreen* shown = screen_.get();
     dispatcher_.post(shown->guard(), [shown] { shown->Start(); });
 }

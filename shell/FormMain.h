@@ -171,6 +171,7 @@ class TForm_Main : public IScriptHost {
     std::vector<TModalDialog*> dialogs_;
     std::deque<MsgButton> scriptedAnswers_;
     Surface frame_{1024, 768};
+    Surface nextFrame_; // the screen a transition goes to; made on the first one
     bool fullPaint_ = true; // the next paint draws and presents the whole frame
     TimerId inactivityTimer_ = 0;
     std::string userName_;

@@ -81,19 +81,25 @@ std::string TForm_Main::NameChoiceClass() {
 }
 
 void TForm_Main::ShowScreen(std::unique_ptr<TScreen> screen, int kind) {
-    Surface from = frame_;
-    // The old screen as it looks now: what the learner just clicked shows its pressed look.
-    if (screen_) screen_->Paint(from);
     std::unique_ptr<TScreen> old = std::move(screen_);
     screen_ = std::move(screen);
     if (platform_.display().windowOpen() && screen_) {
-        Surface to(1024, 768);
-        screen_->Paint(to);
-        TTransition::Run(
-            kind, settings_.Fast, from, to, platform_.clock(),
-            [this](const Surface& f) { platform_.display().present(f, {}); },
-            [this](uint64_t ms) { platform_.sleepMs(ms); });
-        frame_ = to;
+        if (settings_.Fast || TTransition::DurationMs(kind) <= 0) {
+            // A cut needs no second frame: the new screen is painted where the old one was.
+            frame_.fill(0xFF000000u);
+            screen_->Paint(frame_);
+            platform_.display().present(frame_, {});
+        } else {
+            // The old screen as it looks now: what the learner just clicked shows its pressed look.
+            if (old) old->Paint(frame_);
+            nextFrame_.resize(frame_.width(), frame_.height());
+            screen_->Paint(nextFrame_);
+            TTransition::Run(
+                kind, false, frame_, nextFrame_, platform_.clock(),
+                [this](const Surface& f) { platform_.display().present(f, {}); },
+                [this](uint64_t ms) { platform_.sleepMs(ms); });
+            std::swap(frame_, nextFrame_);
+        }
     }
     fullPaint_ = true;
     old.reset();

@@ -1,6 +1,7 @@
 #include "core/Errors.h"
 #include "media/KaCuedMCIMedia.h"
 #include "media/KaMCIMedia.h"
+#include "media/MediaModule.h"
 #include "platform/Clock.h"
 #include "platform/Dispatcher.h"
 
@@ -161,6 +162,24 @@ TEST_F(MediaPlayerTest, LengthsAreKnownBeforePlay) {
 
     Open("silent.avi");
     EXPECT_NEAR(media.MediaLength(), 1000, 45);
+}
+
+bool Mapped(const std::string& library) {
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line))
+        if (line.find(library) != std::string::npos) return true;
+    return false;
+}
+
+// FFmpeg's libraries take longer to map than the rest of start-up: only the first film brings them.
+TEST_F(MediaPlayerTest, FfmpegIsMappedByTheFirstFilmOnly) {
+    if (MediaModule::Loaded()) GTEST_SKIP() << "an earlier test in this process opened a film";
+    EXPECT_FALSE(Mapped("libavformat"));
+    Open("film.mpg");
+    EXPECT_TRUE(MediaModule::Loaded());
+    EXPECT_TRUE(Mapped("libavformat"));
+    EXPECT_NEAR(media.MediaLength(), 2000, 60);
 }
 
 TEST_F(MediaPlayerTest, ClosedPlayerReportsAndRefuses) {
