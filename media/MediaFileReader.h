@@ -29,7 +29,7 @@ class MediaFileReader {
     virtual Result NextFrame(uint32_t* pixels, size_t strideWords, int64_t& ms, bool& got) = 0;
 };
 
-// Raised when the two sides were built from different versions of this header.
+// Bumped whenever this interface changes: a module built from another version is refused.
 constexpr int MediaModuleAbi = 1;
 constexpr const char* MediaModuleEntry = "parlora_open_media_file";
 constexpr const char* MediaModuleFile = "libparlora_ffmpeg.so";
