@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <mutex>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace parlora {

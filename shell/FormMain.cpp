@@ -1,7 +1,5 @@
 #include "shell/FormMain.h"
 
-#include "media/MediaModule.h"
-
 #include "core/Errors.h"
 #include "core/PathResolver.h"
 #include "core/ProfileFile.h"
