@@ -1,6 +1,7 @@
 #include "core/TextRenderer.h"
 
 #include "core/StringUtil.h"
+#include "core/SurfaceCairo.h"
 
 #include <algorithm>
 #include <cairo.h>
@@ -112,20 +113,9 @@ void TextRenderer::Draw(Surface& target, const Rect& box, const std::string& utf
     }
     double y = style.verticalCentre ? box.y + (box.h - height) / 2 : box.y;
 
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(target.data()), CAIRO_FORMAT_ARGB32, target.width(), target.height(),
-        target.strideBytes());
-    cairo_t* cr = cairo_create(surface);
-    cairo_rectangle(cr, clip.x, clip.y, clip.w, clip.h);
-    cairo_clip(cr);
-    uint32_t c = style.colour;
-    cairo_set_source_rgba(cr, ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0,
-                          ((c >> 24) & 0xFF) / 255.0);
-    cairo_move_to(cr, x, y);
-    pango_cairo_show_layout(cr, layout);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    cairo_surface_destroy(surface);
+    SurfaceCairo cairo(target, clip, style.colour);
+    cairo_move_to(cairo.get(), x, y);
+    pango_cairo_show_layout(cairo.get(), layout);
     g_object_unref(layout);
 }
 

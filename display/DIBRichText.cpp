@@ -1,5 +1,6 @@
 #include "display/DIBRichText.h"
 
+#include "core/SurfaceCairo.h"
 #include "core/TextRenderer.h"
 #include "display/DIBContainer.h"
 
@@ -160,27 +161,15 @@ void TDIBRichText::Draw(Surface& target, const Rect& clip, int ox, int oy) {
     if (Color >> 24) target.fillRect(clip, Color);
     Layout& layout = EnsureLayout();
     if (layout.paragraphs.empty()) return;
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(target.data()), CAIRO_FORMAT_ARGB32, target.width(), target.height(),
-        target.strideBytes());
-    cairo_t* cr = cairo_create(surface);
-    cairo_rectangle(cr, clip.x, clip.y, clip.w, clip.h);
-    cairo_clip(cr);
-    uint32_t c = FontColor;
-    cairo_set_source_rgba(cr, ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0,
-                          ((c >> 24) & 0xFF) / 255.0);
+    SurfaceCairo cairo(target, clip, FontColor);
     int top = oy + Margin - scroll_;
     for (size_t i = 0; i < layout.paragraphs.size(); ++i) {
         int y = top + layout.tops[i];
         int next = i + 1 < layout.tops.size() ? top + layout.tops[i + 1] : top + layout.height;
         if (next < clip.y || y >= clip.bottom()) continue;
-        cairo_move_to(cr, ox + Margin, y);
-        pango_cairo_show_layout(cr, layout.paragraphs[i]);
+        cairo_move_to(cairo.get(), ox + Margin, y);
+        pango_cairo_show_layout(cairo.get(), layout.paragraphs[i]);
     }
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    cairo_surface_mark_dirty(surface);
-    cairo_surface_destroy(surface);
 }
 
 } // namespace parlora

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <fstream>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 namespace parlora {
@@ -33,6 +34,24 @@ constexpr std::string_view kSkippedDestinations[] = {"fonttbl",    "colortbl",
                                                      "revtbl",     "pgdsctbl",
                                                      "shp",        "shpinst",
                                                      "nonshppict", "bkmkstart"};
+
+// Control words that stand for one character, and that character in UTF-8.
+constexpr std::pair<std::string_view, const char*> kSymbolWords[] = {
+    {"tab", "\t"},
+    {"emdash", "\xE2\x80\x94"},
+    {"endash", "\xE2\x80\x93"},
+    {"bullet", "\xE2\x80\xA2"},
+    {"lquote", "\xE2\x80\x98"},
+    {"rquote", "\xE2\x80\x99"},
+    {"ldblquote", "\xE2\x80\x9C"},
+    {"rdblquote", "\xE2\x80\x9D"},
+};
+
+const char* SymbolFor(std::string_view word) {
+    for (const auto& [name, text] : kSymbolWords)
+        if (name == word) return text;
+    return nullptr;
+}
 
 struct CharState {
     bool bold = false, italic = false;
@@ -183,22 +202,8 @@ class Parser {
             st().align = TRichTextAlign::Centre;
         } else if (w == "qr") {
             st().align = TRichTextAlign::Right;
-        } else if (w == "tab") {
-            Text("\t");
-        } else if (w == "emdash") {
-            Text("\xE2\x80\x94");
-        } else if (w == "endash") {
-            Text("\xE2\x80\x93");
-        } else if (w == "bullet") {
-            Text("\xE2\x80\xA2");
-        } else if (w == "lquote") {
-            Text("\xE2\x80\x98");
-        } else if (w == "rquote") {
-            Text("\xE2\x80\x99");
-        } else if (w == "ldblquote") {
-            Text("\xE2\x80\x9C");
-        } else if (w == "rdblquote") {
-            Text("\xE2\x80\x9D");
+        } else if (const char* symbol = SymbolFor(w)) {
+            Text(symbol);
         } else if (w == "uc") {
             if (hasParam) st().ucSkip = std::clamp(param, 0, 16);
         } else if (w == "u" && hasParam) {
