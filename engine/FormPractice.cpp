@@ -46,9 +46,8 @@ void TForm_Practice::BuildPracticeBase() {
     bar_ = panel("DIBI_Bar", {464, 714, 206, 22}, "Bar");
     playback_ = panel("DIBI_Playback", {311, 677, 398, 91}, "Playback");
     fullBarWidth_ = bar_->Width();
-    // The bottom buttons lie above the panels.
-    for (TDIBButtonStrip* b : {&RecordButton(), &PlayButton(), &SeqButton(), &HelpButton(), &QuitButton()})
-        b->BringToFront();
+    // The panels cover the record, play and sequence buttons while they show: a click anywhere
+    // stops recording or playback, and the learner sees the recording's progress bar whole.
     RecordButton().SetVisible(true);
     RecordButton().SetEnabled(false);
     PlayButton().SetVisible(true);

@@ -1,5 +1,7 @@
 #include "front/FormMenu.h"
 
+#include "front/FrontLayout.h"
+
 #include "core/PathResolver.h"
 #include "core/StringUtil.h"
 #include "display/DIBButtonStrip.h"
@@ -15,18 +17,6 @@ namespace parlora {
 
 namespace {
 
-// Top-left corners of the nine topic sections, clockwise from the top.
-constexpr std::array<std::array<int, 2>, 9> kSectionAt{{
-    {455, 132},
-    {568, 173},
-    {629, 277},
-    {608, 396},
-    {516, 474},
-    {395, 473},
-    {302, 396},
-    {282, 277},
-    {342, 173},
-}};
 constexpr std::array<int, 10> kSectionCodes{14, 20, 25, 30, 35, 40, 45, 50, 55, 60};
 
 // The lights sit on a ring about the centre of the sections, five to a topic, each group centred on
@@ -83,9 +73,11 @@ ElementSpec Text(std::string name, Rect r, unsigned flags = 0) {
 }
 
 std::vector<ElementSpec> MenuLayout() {
-    std::vector<ElementSpec> e{{"DIBI_Menu1", ElementKind::Image, {234, 83, 555, 551}, "Menu1"}};
+    std::vector<ElementSpec> e{{"DIBI_Menu1", ElementKind::Image, FrontLayout::kMenuPicture, "Menu1"}};
     for (int n = 1; n <= 9; ++n)
-        e.push_back(Strip(Format("DIBIS_Sect%d", n), {kSectionAt[n - 1][0], kSectionAt[n - 1][1], 119, 118},
+        e.push_back(Strip(Format("DIBIS_Sect%d", n),
+                          {FrontLayout::kMenuSectionAt[n - 1][0], FrontLayout::kMenuSectionAt[n - 1][1],
+                           FrontLayout::kMenuSectionW, FrontLayout::kMenuSectionH},
                           Format("Flip%d", n), 10, n));
     e.push_back(Strip("DIBIS_Sect10", {799, 525, 120, 120}, "MemFlip", 10, 10));
     // Lights only show progress: disabled, so the mouse passes to the sections and labels beneath.

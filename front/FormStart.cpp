@@ -1,5 +1,7 @@
 #include "front/FormStart.h"
 
+#include "front/FrontLayout.h"
+
 #include "core/PathResolver.h"
 #include "core/StringUtil.h"
 #include "display/DIBButtonStrip.h"
@@ -44,6 +46,11 @@ class TFilmPanel : public TCustomDIBControl {
 };
 
 namespace {
+
+Rect OptionalButton(int i) {
+    using namespace FrontLayout;
+    return {kStartOptionalX, kStartOptionalY[size_t(i)], kStartOptionalW, kStartOptionalH};
+}
 
 ElementSpec Pic(const char* name, Rect r, const char* picture, unsigned flags = 0) {
     ElementSpec s;
@@ -107,16 +114,16 @@ void TForm_Start::CreateElements() {
             Pic("DIBI_Disk", {364, 201, 295, 295}, "Disk"),
             Pic("DIBI_Mask", {364, 201, 295, 295}, "Mask"),
             Pic("DIBI_Label", {396, 270, 143, 47}, "Label", efHidden),
-            Button("DIBBS_Start", {761, 669, 100, 100}, "ArrowBtn"),
-            Button("DIBBS_Quit", {24, 700, 60, 60}, "QuitBtn"),
-            Button("DIBBS_Help", {242, 674, 60, 60}, "HelpBtn"),
-            Button("DIBBS_ChangeLang", {486, 670, 60, 60}, "ChangeLangBtn"),
-            Button("DIBBS_Records", {142, 278, 34, 36}, "StdRecBtn"),
-            Button("DIBBS_Licence", {142, 315, 34, 36}, "LicenceBtn"),
-            Button("DIBBS_Information", {142, 351, 34, 36}, "InformationBtn"),
-            Button("DIBBS_ReadMe", {142, 389, 34, 36}, "ReadMeBtn"),
-            Pic("DIBI_Buttons", {176, 258, 108, 184}, "StartButtons", efHidden),
-            Pic("DIBI_Labels", {185, 726, 640, 20}, "Labels"),
+            Button("DIBBS_Start", FrontLayout::kStartBegin, "ArrowBtn"),
+            Button("DIBBS_Quit", FrontLayout::kStartQuit, "QuitBtn"),
+            Button("DIBBS_Help", FrontLayout::kStartHelp, "HelpBtn"),
+            Button("DIBBS_ChangeLang", FrontLayout::kStartChangeLang, "ChangeLangBtn"),
+            Button("DIBBS_Records", OptionalButton(0), "StdRecBtn"),
+            Button("DIBBS_Licence", OptionalButton(1), "LicenceBtn"),
+            Button("DIBBS_Information", OptionalButton(2), "InformationBtn"),
+            Button("DIBBS_ReadMe", OptionalButton(3), "ReadMeBtn"),
+            Pic("DIBI_Buttons", FrontLayout::kStartOptionalCaptions, "StartButtons", efHidden),
+            Pic("DIBI_Labels", FrontLayout::kStartLabels, "Labels"),
             Pic("DIBI_LangFrame", {698, 147, 263, 383}, "LangFrame", efHidden),
             Pic("DIBI_StartLogo", {15, 60, 600, 140}, "StartLogo", efHidden),
             Pic("DIBI_StartMask", {100, 250, 200, 200}, "StartMask", efHidden),

@@ -1,5 +1,7 @@
 #include "front/FormSubMenu.h"
 
+#include "front/FrontLayout.h"
+
 #include "core/StringUtil.h"
 #include "display/DIBButtonStrip.h"
 #include "display/DIBLabel.h"
@@ -44,7 +46,6 @@ bool SharedTransparent(const std::string& name) {
     return name.find("tick") != std::string::npos || name == "scorecircle.png";
 }
 
-constexpr int kButtonW = 81, kButtonH = 79;
 constexpr int kTick = 30, kCircle = 40;
 constexpr int kScoreFontHeight = 21;
 
@@ -59,10 +60,10 @@ ElementSpec Badge(std::string name, Rect r, std::string picture) {
 
 std::vector<ElementSpec> TopicLayout() {
     return {
-        {"DIBImage_Captions", ElementKind::Image, {365, 310, 302, 240}, "Captions"},
-        Button("DIBBS_Practice", {399, 232, kButtonW, kButtonH}, "Practice"),
-        Button("DIBBS_Easy", {366, 342, kButtonW, kButtonH}, "Easy"),
-        Button("DIBBS_Hard", {541, 346, kButtonW, kButtonH}, "Hard"),
+        {"DIBImage_Captions", ElementKind::Image, FrontLayout::kTopicCaptions, "Captions"},
+        Button("DIBBS_Practice", FrontLayout::kTopicPractice, "Practice"),
+        Button("DIBBS_Easy", FrontLayout::kTopicEasy, "Easy"),
+        Button("DIBBS_Hard", FrontLayout::kTopicHard, "Hard"),
     };
 }
 
@@ -78,8 +79,8 @@ std::vector<ElementSpec> SharedLayout() {
     return {
         Button("DIBButton_Help", {22, 705, 60, 60}, "help.png"),
         Button("DIBButton_Quit", {959, 705, 60, 60}, "exit.png"),
-        Button("DIBBS_Speak", {538, 248, kButtonW, kButtonH}, "SpeakPracBtn.png"),
-        Button("DIBBS_Print", {465, 454, kButtonW, kButtonH}, "PrintBtn.png"),
+        Button("DIBBS_Speak", FrontLayout::kTopicSpeak, "SpeakPracBtn.png"),
+        Button("DIBBS_Print", FrontLayout::kTopicPrint, "PrintBtn.png"),
         Badge("DIBI_PracticeTick", {390, 277, kTick, kTick}, "redtick.png"),
         Badge("DIBI_SpeakTick", {609, 274, kTick, kTick}, "greentick.png"),
         Badge("DIBI_PrintTick", {526, 498, kTick, kTick}, "purpletick.png"),

@@ -165,6 +165,18 @@ void DemoCanvas::text(const std::string& utf8, double x, double y, double w, dou
     g_object_unref(layout);
 }
 
+void DemoCanvas::desaturate(int x, int y, int w, int h) {
+    cairo_surface_flush(surface_);
+    unsigned char* data = cairo_image_surface_get_data(surface_);
+    int stride = cairo_image_surface_get_stride(surface_);
+    for (int row = std::max(0, y); row < std::min(height_, y + h); ++row) {
+        uint32_t* line = reinterpret_cast<uint32_t*>(data + size_t(row) * size_t(stride));
+        for (int col = std::max(0, x); col < std::min(width_, x + w); ++col)
+            line[col] = Grey(line[col] & 0xFFFFFF);
+    }
+    cairo_surface_mark_dirty(surface_);
+}
+
 uint32_t DemoCanvas::pixel(int x, int y) {
     cairo_surface_flush(surface_);
     const unsigned char* data = cairo_image_surface_get_data(surface_);

@@ -41,6 +41,8 @@ class DemoCanvas {
     void text(const std::string& utf8, double x, double y, double w, double h, uint32_t rgb, int maxPx,
               bool bold = false);
 
+    // Greys the area, as a disabled control looks.
+    void desaturate(int x, int y, int w, int h);
     uint32_t pixel(int x, int y);
     // Written through a temporary file and a rename, so a crash never leaves half a picture.
     void writePng(const std::string& path);

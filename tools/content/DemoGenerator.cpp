@@ -135,7 +135,8 @@ std::string ReadSmall(const fs::path& path) {
 } // namespace
 
 std::string DemoGenerator::Fingerprint() {
-    size_t h = std::hash<std::string>{}(std::string(EmbeddedManifestText()) + EmbeddedVocabularyText());
+    size_t h = std::hash<std::string>{}(std::string(EmbeddedManifestText()) + EmbeddedVocabularyText() +
+                                        EmbeddedPicturesText());
     // The program's own build, so that a changed generator makes the set again.
     std::error_code ec;
     fs::path self = fs::read_symlink("/proc/self/exe", ec);

@@ -2,6 +2,8 @@
 
 #include "core/Errors.h"
 #include "core/StringUtil.h"
+#include "front/FrontLayout.h"
+#include "tools/content/DemoArt.h"
 #include "tools/content/DemoCanvas.h"
 #include "tools/content/DemoFacts.h"
 #include "tools/content/DemoTexts.h"
@@ -15,6 +17,15 @@
 
 namespace parlora::DemoPictures {
 namespace {
+
+// Where the practice screens lay the level bar over the recording panel.
+constexpr Rect kBarInPanel{464 - 255, 714 - 682, 206, 22};
+
+// How much of a main-menu section its picture takes from the top; the board's words show below.
+constexpr int kSectionPictureH = 80;
+
+// The countries practice's night sky, behind the globe too: a JPEG frame has no transparency.
+constexpr uint32_t kGlobeSky = 0x0B1A3A;
 
 struct Size {
     int w, h;
@@ -31,32 +42,11 @@ std::string PickCaption(const std::string& caption, int language) {
     return parts.empty() ? std::string() : Trim(parts[0]);
 }
 
-// The picture's name when the manifest gives no caption: the file name without extension.
-std::string NameOf(const DemoPicture& p) {
-    std::string c = PickCaption(p.entry->caption, LanguageOf(p.file));
-    if (!c.empty()) return c;
-    std::string path = p.file.path;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return std::filesystem::path(path).stem().string();
-}
+using DemoArt::Box;
 
 uint32_t TextColourOn(uint32_t rgb) {
     double y = 0.3 * ((rgb >> 16) & 0xFF) + 0.59 * ((rgb >> 8) & 0xFF) + 0.11 * (rgb & 0xFF);
     return y > 140 ? 0x202020 : 0xFFFFFF;
-}
-
-// English names of the demo colours, so colour items show their colour.
-uint32_t NamedColour(const std::string& word, uint32_t fallback) {
-    static const std::map<std::string, uint32_t> colours = {
-        {"red", 0xE02020},        {"blue", 0x2050E0},      {"green", 0x30A040},  {"yellow", 0xF0E020},
-        {"orange", 0xF09020},     {"purple", 0x8030A0},    {"pink", 0xF090C0},   {"brown", 0x8B5A2B},
-        {"black", 0x181818},      {"white", 0xF8F8F8},     {"grey", 0x909090},   {"gray", 0x909090},
-        {"gold", 0xD4AF37},       {"silver", 0xC0C0C0},    {"violet", 0x8F5FD0}, {"turquoise", 0x40D0C0},
-        {"light blue", 0x80C0F0}, {"dark blue", 0x102070}, {"beige", 0xE8D8B0}};
-    std::string w = word;
-    std::transform(w.begin(), w.end(), w.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    auto it = colours.find(w);
-    return it != colours.end() ? it->second : fallback;
 }
 
 std::string TopicOf(const std::string& art) {
@@ -64,15 +54,14 @@ std::string TopicOf(const std::string& art) {
     return colon == std::string::npos ? std::string() : art.substr(colon + 1);
 }
 
-std::string ItemWord(const std::string& topic, int n, int language) {
-    std::string word = Vocabulary::BuiltIn().Word(topic, n, language);
-    if (topic == "T" && n >= 1 && n <= 36) {
-        ClockTime t = DemoFacts::TimeOfItem(n);
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "%d:%02d", t.hour, t.minute);
-        return word.empty() ? buf : word + " (" + buf + ")";
-    }
-    return word.empty() ? topic + " " + std::to_string(n) : word;
+std::string Stem(const DemoPicture& p) {
+    std::string path = p.file.path;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return std::filesystem::path(path).stem().string();
+}
+
+bool PathHas(const DemoPicture& p, const std::string& part) {
+    return ToLowerAscii(p.file.path).find(ToLowerAscii(part)) != std::string::npos;
 }
 
 void Save(DemoCanvas& c, const std::string& path) {
@@ -85,59 +74,335 @@ void Save(DemoCanvas& c, const std::string& path) {
         c.writePng(path);
 }
 
-// One face of an item card, with an outline so neighbours on a sheet stay apart.
-void ItemFace(DemoCanvas& c, double x, double y, int w, int h, uint32_t colour, const std::string& word,
-              const std::string& code) {
-    c.fillRoundRect(x + 1, y + 1, w - 2, h - 2, std::min(w, h) / 8.0, colour);
-    uint32_t ink = TextColourOn(colour);
-    double codeH = std::max(8.0, h * 0.18);
-    c.text(word, x + 3, y + 2, w - 6, h - codeH - 4, ink, std::max(10, h / 4), true);
-    c.text(code, x + 3, y + h - codeH - 2, w - 6, codeH, ink, int(codeH));
+// Sprites are drawn with hard edges on the key colour, whose bottom-left pixel the course drops.
+void Keyed(DemoCanvas& c) {
+    c.setAntialias(false);
+}
+void FinishKeyed(DemoCanvas& c) {
+    c.fillRect(0, c.height() - 1, 1, 1, kKeyColour);
+}
+
+// An item on a white card with a coloured edge, so neighbours on a sheet stay apart.
+void ItemCard(DemoCanvas& c, Box b, const std::string& topic, int n) {
+    uint32_t edge = Hsv(std::fmod(n * 47.0 + topic.size() * 90.0, 360.0), 0.45, 0.85);
+    c.fillRoundRect(b.x + 1, b.y + 1, b.w - 2, b.h - 2, std::min(b.w, b.h) / 8.0, edge);
+    c.fillRoundRect(b.x + 4, b.y + 4, b.w - 8, b.h - 8, std::min(b.w, b.h) / 10.0, 0xFFFFFF);
+    double m = std::max(6.0, std::min(b.w, b.h) * 0.1);
+    DemoArt::Item(c, topic, n, {b.x + m, b.y + m, b.w - 2 * m, b.h - 2 * m});
 }
 
 void Background(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 1024, 768);
-    std::string name = NameOf(p);
-    uint32_t base = ColourOf(name, 0.25, 0.93);
-    DemoCanvas c(s.w, s.h, base);
-    // Soft bands and a frame, so that the screens' elements stand out on it.
-    for (int y = 0; y < s.h; y += 48)
-        c.fillRect(0, y, s.w, 24, Lighter(base, 0.25));
-    c.strokeRect(0, 0, s.w, s.h, 8, Darker(base, 0.7));
-    c.fillRoundRect(s.w * 0.2, 12, s.w * 0.6, 40, 12, Darker(base, 0.8));
-    c.text(name, s.w * 0.2, 14, s.w * 0.6, 36, TextColourOn(Darker(base, 0.8)), 30, true);
+    DemoCanvas c(s.w, s.h, 0xFFFFFF);
+    std::string stem = ToLowerAscii(Stem(p));
+    if (stem == "bodypracbg") {
+        DemoArt::Scenery(c, stem);
+        // The figure stands where the practice screen's spots point.
+        DemoArt::Figure(c, {300, 150, 340, 530});
+    } else if (stem == "newuserbg") {
+        // The welcome screen writes the learner's name in white: an evening sky keeps it readable.
+        cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, s.h);
+        cairo_pattern_add_color_stop_rgb(sky, 0, 0.12, 0.16, 0.42);
+        cairo_pattern_add_color_stop_rgb(sky, 1, 0.36, 0.22, 0.52);
+        cairo_set_source(c.cr(), sky);
+        cairo_paint(c.cr());
+        cairo_pattern_destroy(sky);
+        for (int i = 0; i < 60; ++i)
+            DemoArt::Star(c, (i * 7919) % s.w, (i * 104729) % (s.h * 2 / 3), 3 + i % 5, 0xFFF2A8);
+    } else if (stem == "timepracbg") {
+        DemoArt::Scenery(c, stem);
+        // The face the hands turn on; the hour and minute buttons ring it.
+        DemoArt::ClockFace(c, {512 - 128, 380 - 128, 256, 256}, {}, false);
+    } else if (stem == "countriespracbg") {
+        // A night sky the globe turns in: its frames have the same plain colour behind them.
+        c.fillRect(0, 0, s.w, s.h, kGlobeSky);
+        for (int i = 0; i < 90; ++i) {
+            int x = (i * 7919) % s.w, y = (i * 104729) % s.h;
+            if (x > 320 && x < 680 && y > 240 && y < 610) continue;
+            c.fillCircle(x, y, 1 + i % 3, 0xF0F0C0);
+        }
+    } else {
+        DemoArt::Scenery(c, p.file.path);
+    }
     Save(c, p.outPath);
 }
 
-void Panel(const DemoPicture& p, bool keyed) {
+// The topic of a memory-quiz icon or a worksheet's section icon, as an emoji.
+std::string TopicIcon(const DemoPicture& p) {
+    static const std::map<std::string, std::string> icons = {
+        {"all", "🧠"},   {"fw", "🐱"}, {"fd", "🍎"}, {"co", "🎨"},    {"use", "💬"},
+        {"fg", "🖐️"}, {"sc", "🔢"}, {"t", "🕒"},  {"sh", "🛒"}, {"cy", "🌍"}};
+    static const char* const sections[] = {"fw", "fd", "co", "use", "fg", "sc", "t", "sh", "cy"};
+    std::string stem = ToLowerAscii(Stem(p));
+    if (PathHas(p, "\\Icons\\") && stem.size() > 4)
+        stem = stem.substr(0, stem.size() - 4);
+    else if (PathHas(p, "\\sections\\") && p.file.item >= 1 && p.file.item <= 9)
+        stem = sections[p.file.item - 1];
+    else
+        return {};
+    auto it = icons.find(stem);
+    return it == icons.end() ? std::string() : it->second;
+}
+
+// Frames of a strip that must look different from each other, with no numbers on them.
+void StripFrame(DemoCanvas& c, Box b, int index, int count, const std::string& role, bool keyed) {
+    std::string r = ToLowerAscii(role);
+    double cx = b.x + b.w / 2, cy = b.y + b.h / 2, s = std::min(b.w, b.h);
+    if (r.find("doors") == 0) {
+        // Two doors that slide apart frame by frame.
+        double open = count > 1 ? double(index) / (count - 1) : 0;
+        c.fillRect(b.x, b.y, b.w, b.h, 0x3A2A1A);
+        double dw = b.w / 2 * (1 - open * 0.9);
+        c.fillRect(b.x, b.y, dw, b.h, 0xB07A3A);
+        c.fillRect(b.x + b.w - dw, b.y, dw, b.h, 0xB07A3A);
+        c.strokeRect(b.x, b.y, b.w, b.h, 4, 0x5A3A1A);
+        return;
+    }
+    if (r.find("lights") == 0) {
+        static const uint32_t lights[] = {0x606060, 0xE03030, 0xF0C020, 0x30B040, 0x3070E0};
+        c.fillCircle(cx, cy, s / 2 - 1, lights[index % 5]);
+        return;
+    }
+    if (r.find("safe") == 0) {
+        c.fillRoundRect(b.x + 4, b.y + 4, b.w - 8, b.h - 8, 10, 0x707A84);
+        c.fillCircle(cx, cy, s * 0.3, 0x404850);
+        double a = index * 2 * M_PI / std::max(1, count);
+        c.line(cx, cy, cx + std::sin(a) * s * 0.26, cy - std::cos(a) * s * 0.26, 5, 0xE0E0E0);
+        return;
+    }
+    if (r.find("bronze") == 0 || r.find("silver") == 0 || r.find("gold") == 0) {
+        uint32_t metal = r[0] == 'b' ? 0xCD7F32 : r[0] == 's' ? 0xC0C0C0 : 0xE5B80B;
+        double turn = std::abs(std::cos(M_PI * index / std::max(1, count)));
+        cairo_save(c.cr());
+        cairo_translate(c.cr(), cx, cy);
+        cairo_scale(c.cr(), std::max(0.08, turn), 1);
+        c.fillCircle(0, 0, s * 0.45, Darker(metal, 0.8));
+        c.fillCircle(0, 0, s * 0.38, metal);
+        DemoArt::Star(c, 0, 0, s * 0.22, Lighter(metal, 0.5));
+        cairo_restore(c.cr());
+        return;
+    }
+    if (r.find("card") == 0) {
+        // Back, turning, face.
+        if (index % 3 == 0) {
+            c.fillRoundRect(b.x + 4, b.y + 4, b.w - 8, b.h - 8, 10, 0x2E5FB8);
+            DemoArt::Star(c, cx, cy, s * 0.25, 0xF0D040);
+        } else if (index % 3 == 1) {
+            c.fillRoundRect(cx - b.w * 0.12, b.y + 4, b.w * 0.24, b.h - 8, 6, 0x5A7FC8);
+        } else {
+            c.fillRoundRect(b.x + 4, b.y + 4, b.w - 8, b.h - 8, 10, 0xFFFFFF);
+        }
+        return;
+    }
+    if (r.find("spark") == 0) {
+        for (int i = 0; i < 8; ++i) {
+            double a = i * M_PI / 4 + index * 0.4;
+            c.line(cx, cy, cx + std::cos(a) * s * 0.45, cy + std::sin(a) * s * 0.45, 4,
+                   index ? 0xFFE040 : 0xFFA020);
+        }
+        return;
+    }
+    // Any other strip: a disc that turns, so every frame is different.
+    uint32_t fill = Hsv(std::fmod(index * 37.0, 360.0), 0.5, 0.9);
+    if (!keyed) c.fillRect(b.x, b.y, b.w, b.h, Lighter(fill, 0.6));
+    c.fillCircle(cx, cy, s * 0.42, fill);
+    double a = index * 2 * M_PI / std::max(1, count);
+    c.fillCircle(cx + std::sin(a) * s * 0.25, cy - std::cos(a) * s * 0.25, s * 0.1, Darker(fill, 0.5));
+}
+
+// Panels the learner looks at: plain shapes that frame what the screens draw on them.
+void Panel(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 120, 90);
     const FrameGrid& g = p.entry->grid;
-    std::string name = NameOf(p);
-    uint32_t base = ColourOf(name, 0.45, 0.85);
-    DemoCanvas c(s.w * g.x, s.h * g.y, keyed ? kKeyColour : Lighter(base, 0.5));
-    for (int fy = 0; fy < g.y; ++fy)
-        for (int fx = 0; fx < g.x; ++fx) {
-            double x = fx * s.w, y = fy * s.h;
-            int index = fy * g.x + fx;
-            uint32_t colour = g.single() ? base : Hsv(std::fmod(index * 37.0, 360.0), 0.5, 0.9);
-            if (keyed) {
-                c.setAntialias(false);
-                c.fillRoundRect(x + 2, y + 2, s.w - 4, s.h - 4, std::min(s.w, s.h) / 5.0, colour);
-                c.setAntialias(true);
-            } else {
-                c.fillRect(x, y, s.w, s.h, Lighter(colour, 0.4));
-                c.strokeRect(x, y, s.w, s.h, std::max(1.0, std::min(s.w, s.h) / 30.0), Darker(colour, 0.6));
-            }
-            std::string label = g.single() ? name : std::to_string(index);
-            c.text(label, x + 4, y + 4, s.w - 8, s.h - 8, TextColourOn(colour), std::max(8, s.h / 3), true);
+    std::string role = ToLowerAscii(p.entry->caption);
+    DemoCanvas c(s.w * g.x, s.h * g.y, 0xFFFFFF);
+    if (!g.single()) {
+        int count = g.x * g.y;
+        for (int i = 0; i < count; ++i)
+            StripFrame(c, {double(i % g.x) * s.w, double(i / g.x) * s.h, double(s.w), double(s.h)}, i, count,
+                       role, false);
+    } else if (role == "score" || role == "score back") {
+        // The score disc: a bright ring round a pale middle where the score is written.
+        c.fillRect(0, 0, s.w, s.h, 0x000000);
+        c.fillCircle(s.w / 2.0, s.h / 2.0, s.w / 2.0 - 1, role == "score" ? 0xF5B323 : 0x3A7BD5);
+        c.fillCircle(s.w / 2.0, s.h / 2.0, s.w * 0.36, 0xFFFBEA);
+    } else if (role.find("level bar") != std::string::npos) {
+        // The recording's progress: it grows from the left over the recording panel's trough.
+        cairo_pattern_t* fill = cairo_pattern_create_linear(0, 0, s.w, 0);
+        cairo_pattern_add_color_stop_rgb(fill, 0, 0.2, 0.75, 0.3);
+        cairo_pattern_add_color_stop_rgb(fill, 0.6, 0.95, 0.8, 0.1);
+        cairo_pattern_add_color_stop_rgb(fill, 1, 0.9, 0.2, 0.15);
+        cairo_set_source(c.cr(), fill);
+        cairo_rectangle(c.cr(), 0, 0, s.w, s.h);
+        cairo_fill(c.cr());
+        cairo_pattern_destroy(fill);
+        c.strokeRect(0, 0, s.w, s.h, 2, 0x603020);
+    } else if (role.find("progress") != std::string::npos) {
+        c.fillRoundRect(0, 0, s.w, s.h, s.h / 2.0, 0x2C3E50);
+        c.fillRoundRect(3, 3, s.w - 6, s.h - 6, (s.h - 6) / 2.0, 0xECF0F1);
+    } else if (role == "recording") {
+        // A red light and a microphone on the left; on the right the trough the level bar fills,
+        // at the place the practice screens put the bar over this panel.
+        c.fillRect(0, 0, s.w, s.h, 0x7A1F1F);
+        c.fillRoundRect(4, 4, s.w - 8, s.h - 8, 14, 0xFBE3E3);
+        c.fillCircle(34, s.h / 2.0, 16, 0xE02020);
+        DemoArt::Emoji(c, "🎙️", {62, 10, s.h - 20.0, s.h - 20.0});
+        c.fillRect(kBarInPanel.x - 3, kBarInPanel.y - 3, kBarInPanel.w + 6, kBarInPanel.h + 6, 0x603020);
+        c.fillRect(kBarInPanel.x, kBarInPanel.y, kBarInPanel.w, kBarInPanel.h, 0xFFFFFF);
+    } else if (role == "playback" || role == "tape") {
+        c.fillRect(0, 0, s.w, s.h, 0x1E6B3A);
+        c.fillRoundRect(4, 4, s.w - 8, s.h - 8, 14, 0xE3F7E9);
+        DemoArt::Emoji(c, "🔊", {20, 12, s.h - 24.0, s.h - 24.0});
+        // Sound waves running out of the loudspeaker.
+        for (int i = 0; i < 24; ++i) {
+            double x = 110 + i * (s.w - 140) / 24.0, a = 6 + 26 * std::fabs(std::sin(i * 0.7));
+            c.line(x, s.h / 2.0 - a, x, s.h / 2.0 + a, 5, 0x27AE60);
         }
-    if (keyed) c.fillRect(0, c.height() - 1, 1, 1, kKeyColour);
+    } else if (role.find("black") == 0 || role.find("light off") == 0) {
+        c.fillRect(0, 0, s.w, s.h, 0x000000);
+    } else if (role.find("cover") == 0) {
+        c.fillRect(0, 0, s.w, s.h, 0x2E5FB8);
+        for (int i = 0; i < 40; ++i)
+            DemoArt::Star(c, (i * 7919) % s.w, (i * 104729) % s.h, 8 + i % 10,
+                          Lighter(0x2E5FB8, 0.3 + (i % 4) * 0.1));
+    } else if (role == "cauldron") {
+        c.fillRect(0, 0, s.w, s.h, 0x000000);
+        cairo_save(c.cr());
+        cairo_translate(c.cr(), s.w / 2.0, s.h * 0.55);
+        cairo_scale(c.cr(), s.w * 0.48, s.h * 0.44);
+        cairo_arc(c.cr(), 0, 0, 1, 0, 2 * M_PI);
+        cairo_restore(c.cr());
+        c.setColour(0x2B2B2B);
+        cairo_fill(c.cr());
+        c.fillRoundRect(s.w * 0.05, s.h * 0.08, s.w * 0.9, s.h * 0.14, 10, 0x4A4A4A);
+    } else {
+        // Anything else: a framed card in a colour of its own; topic icons show their topic.
+        uint32_t base = ColourOf(role, 0.35, 0.95);
+        int edge = std::max(2, std::min(s.w, s.h) / 40);
+        c.fillRect(0, 0, s.w, s.h, Darker(base, 0.75));
+        c.fillRect(edge, edge, s.w - 2 * edge, s.h - 2 * edge, Lighter(base, 0.55));
+        std::string icon = TopicIcon(p);
+        if (!icon.empty()) DemoArt::Emoji(c, icon, {s.w * 0.15, s.h * 0.15, s.w * 0.7, s.h * 0.7});
+    }
+    Save(c, p.outPath);
+}
+
+void Sprite(const DemoPicture& p) {
+    Size s = FrameSize(*p.entry, 120, 90);
+    const FrameGrid& g = p.entry->grid;
+    std::string role = ToLowerAscii(p.entry->caption);
+    DemoCanvas c(s.w * g.x, s.h * g.y, kKeyColour);
+    Keyed(c);
+    const double w = s.w, h = s.h, cx = w / 2, cy = h / 2, m = std::min(w, h);
+    Box all{0, 0, w, h};
+    int count = g.x * g.y;
+    if (role == "tick" || role.find(" tick") != std::string::npos) {
+        uint32_t ink = role.find("purple") == 0 ? 0x8E44AD : role.find("red") == 0 ? 0xE03020 : 0x23A03C;
+        c.fillCircle(cx, cy, m / 2 - 1, 0xFFFFFF);
+        DemoArt::Symbol(c, "tick", all, ink);
+    } else if (role == "cross") {
+        c.fillCircle(cx, cy, m / 2 - 1, 0xFFFFFF);
+        DemoArt::Symbol(c, "cross", all, 0xE02020);
+    } else if (role == "score circle" || role == "blob" || role == "red light" || role == "pivot" ||
+               role.find("chip") == 0 || role == "cork") {
+        uint32_t fill = role == "score circle" ? 0xFFFFFF
+                        : role == "red light"  ? 0xE02020
+                        : role == "pivot"      ? 0x202020
+                        : role == "cork"       ? 0xB08050
+                        : role == "blob"       ? 0xF0C020
+                                               : 0xE5B80B;
+        c.fillCircle(cx, cy, m / 2 - 1, Darker(fill == 0xFFFFFF ? 0xF5B323 : fill, 0.7));
+        c.fillCircle(cx, cy, m / 2 - std::max(2.0, m / 10), fill);
+    } else if (role == "hot spot") {
+        for (int i = 0; i < count; ++i) {
+            double x = i * w;
+            uint32_t ring = i == 0 ? 0xFFD020 : i == 1 ? 0xA0A0A0 : i == 2 ? 0xE07020 : 0xFFF080;
+            c.fillCircle(x + cx, cy, m / 2 - 1, ring);
+            c.fillCircle(x + cx, cy, m / 2 - 6, kKeyColour);
+            c.fillCircle(x + cx, cy, m * 0.12, ring);
+        }
+    } else if (role.find("arrow") != std::string::npos && role.find("arm") == std::string::npos) {
+        for (int i = 0; i < count; ++i) {
+            double x = i * w, dx = i % 2 ? -m * 0.04 : 0;
+            uint32_t ink = role.find("blue") == 0 ? 0x2060D0 : role.find("red") == 0 ? 0xD02020 : 0xF08020;
+            if (role == "arrow") {
+                // The welcome screen's arrow points down and left, at the Help button.
+                cairo_save(c.cr());
+                cairo_translate(c.cr(), x + cx + dx, cy - dx);
+                cairo_rotate(c.cr(), M_PI * 0.75);
+                c.fillRect(-m * 0.36, -m * 0.1, m * 0.5, m * 0.2, ink);
+                std::vector<double> head{m * 0.1, -m * 0.28, m * 0.44, 0, m * 0.1, m * 0.28};
+                cairo_move_to(c.cr(), head[0], head[1]);
+                cairo_line_to(c.cr(), head[2], head[3]);
+                cairo_line_to(c.cr(), head[4], head[5]);
+                cairo_close_path(c.cr());
+                c.setColour(ink);
+                cairo_fill(c.cr());
+                cairo_restore(c.cr());
+            } else {
+                double dir = role.find("blue") == 0 ? -1 : 1;
+                c.fillRect(x + cx - w * 0.35, cy - h * 0.15, w * 0.5, h * 0.3, ink);
+                c.line(x + cx + dir * w * 0.4, cy, x + cx + dir * w * 0.05, cy - h * 0.45, 2, ink);
+                cairo_move_to(c.cr(), x + cx + dir * w * 0.45, cy);
+                cairo_line_to(c.cr(), x + cx + dir * w * 0.05, cy - h * 0.45);
+                cairo_line_to(c.cr(), x + cx + dir * w * 0.05, cy + h * 0.45);
+                cairo_close_path(c.cr());
+                c.setColour(ink);
+                cairo_fill(c.cr());
+            }
+        }
+    } else if (role == "magnifying glass") {
+        c.fillCircle(w * 0.42, h * 0.42, m * 0.4, 0x4A3020);
+        c.fillCircle(w * 0.42, h * 0.42, m * 0.35, kKeyColour);
+        c.line(w * 0.7, h * 0.7, w * 0.95, h * 0.95, m * 0.09, 0x4A3020);
+    } else if (role.find("slider knob") == 0) {
+        c.fillRect(0, 0, w, h, 0x505860);
+        c.fillRect(1, 1, w - 2, h - 2, 0xD0D8E0);
+    } else if (role == "cursor" || role == "highlight" || role == "flag cursor" || role == "row highlight") {
+        c.fillRect(0, 0, w, h, 0xFFC000);
+        c.fillRect(4, 4, w - 8, h - 8, kKeyColour);
+    } else if (role.find("medal") != std::string::npos || role == "bronze" || role == "silver" ||
+               role == "gold") {
+        uint32_t metal = role.find("bronze") == 0 ? 0xCD7F32 : role.find("silver") == 0 ? 0xC0C0C0 : 0xE5B80B;
+        DemoArt::Medal(c, all, metal);
+    } else if (role == "microphone" || role == "thumb up" || role == "pin" || role == "prize" ||
+               role == "till" || role == "bottle" || role.find("brush") == 0 || role == "small clock" ||
+               role == "trunk" || role == "uncoloured car" || role == "disc cover" || role == "lid") {
+        static const std::map<std::string, std::string> emoji = {{"microphone", "🎤"},
+                                                                 {"thumb up", "👍"},
+                                                                 {"pin", "📍"},
+                                                                 {"prize", "🎁"},
+                                                                 {"till", "🏧"},
+                                                                 {"bottle", "🍾"},
+                                                                 {"brush x", "🖌️"},
+                                                                 {"brush y", "🖌️"},
+                                                                 {"trunk", "👕"},
+                                                                 {"disc cover", "💿"},
+                                                                 {"lid", "📦"}};
+        if (role == "small clock")
+            DemoArt::ClockFace(c, all, {3, 0});
+        else if (role == "uncoloured car")
+            DemoArt::Emoji(c, "🚙", all, true);
+        else
+            DemoArt::Emoji(c, emoji.at(role), all, true);
+    } else if (role == "strip window" || role == "belt mask" || role == "arm mask") {
+        c.fillRect(0, 0, w, h, 0x303030);
+        c.fillRoundRect(w * 0.06, h * 0.12, w * 0.88, h * 0.76, 10, kKeyColour);
+    } else if (role.find("lozenge") == 0) {
+        c.fillRoundRect(0, 0, w, h, h / 2, 0x3A7BD5);
+        c.fillRoundRect(3, 3, w - 6, h - 6, (h - 6) / 2, 0xFFFFFF);
+    } else {
+        // Anything else: a plain rounded shape per frame, in a colour of its own.
+        for (int i = 0; i < count; ++i)
+            StripFrame(c, {double(i % g.x) * w, double(i / g.x) * h, w, h}, i, count, role, true);
+    }
+    FinishKeyed(c);
     Save(c, p.outPath);
 }
 
 // Normal, disabled, pressed and hover frames side by side, each visibly different.
 void ButtonFrames(DemoCanvas& c, int w, int h, uint32_t base,
-                  const std::function<void(double, uint32_t, double)>& face) {
+                  const std::function<void(Box, uint32_t)>& face) {
     const uint32_t fills[4] = {base, Grey(base), Darker(base, 0.6), Lighter(base, 0.45)};
     for (int f = 0; f < 4; ++f) {
         double x = f * w;
@@ -148,15 +413,24 @@ void ButtonFrames(DemoCanvas& c, int w, int h, uint32_t base,
         c.fillRoundRect(x + 3 + inset, 3 + inset, w - 6 - inset * 1.5, h - 6 - inset * 1.5,
                         std::min(w, h) / 6.0, fills[f]);
         if (f == 3) c.strokeRect(x + 1, 1, w - 2, h - 2, 2, 0xFFE000);
-        face(x + inset, f == 1 ? 0x707070 : TextColourOn(fills[f]), inset);
+        face({x + 4 + inset, 4 + inset, w - 8.0, h - 8.0}, f == 1 ? 0x808080 : TextColourOn(fills[f]));
+        if (f == 1) c.desaturate(int(x), 0, w, h);
     }
 }
 
-void Button(const DemoPicture& p, const std::string& word, uint32_t base) {
+// A button shows its symbol where it has one (Help, Quit, Play, arrows, ...), else its caption.
+void Button(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 64, 64);
+    std::string caption = PickCaption(p.entry->caption, LanguageOf(p.file));
+    uint32_t base = ColourOf(caption, 0.55, 0.85);
+    std::string key = ToLowerAscii(caption);
+    if (key == "quit" || key == "close" || key == "cancel" || key == "no" || key == "delete") base = 0xE05040;
+    if (key == "yes" || key == "ok" || key == "begin" || key == "go") base = 0x3CB050;
+    if (key == "record") base = 0xF0F0F0;
     DemoCanvas c(s.w * 4, s.h, 0x000000);
-    ButtonFrames(c, s.w, s.h, base, [&](double x, uint32_t ink, double inset) {
-        c.text(word, x + 5, 5 + inset, s.w - 10, s.h - 10, ink, std::max(8, s.h / 3), true);
+    ButtonFrames(c, s.w, s.h, base, [&](Box b, uint32_t ink) {
+        if (!DemoArt::Symbol(c, caption, b, ink))
+            c.text(caption, b.x, b.y, b.w, b.h, ink, std::max(8, s.h / 3), true);
     });
     Save(c, p.outPath);
 }
@@ -164,12 +438,17 @@ void Button(const DemoPicture& p, const std::string& word, uint32_t base) {
 void Item(const DemoPicture& p, const std::string& style) {
     std::string topic = TopicOf(p.entry->art);
     int n = p.file.item;
-    std::string word = ItemWord(topic, n, 0);
-    std::string code = topic + " " + std::to_string(n);
-    uint32_t colour = topic == "CO" ? NamedColour(Vocabulary::BuiltIn().Word("CO", n, 0), ColourOf(code))
-                                    : Hsv(std::fmod(n * 47.0 + topic.size() * 90.0, 360.0), 0.45, 0.92);
     if (style == "itembutton") {
-        Button(p, word, colour);
+        Size s = FrameSize(*p.entry, 64, 64);
+        DemoCanvas c(s.w * 4, s.h, 0x000000);
+        uint32_t base = topic == "CO" ? 0xF4F4F4 : Hsv(std::fmod(n * 47.0, 360.0), 0.3, 0.97);
+        ButtonFrames(c, s.w, s.h, base, [&](Box b, uint32_t ink) {
+            if (topic == "NU")
+                c.text(std::to_string(n), b.x, b.y, b.w, b.h, ink, int(b.h), true);
+            else
+                DemoArt::Item(c, topic, n, b);
+        });
+        Save(c, p.outPath);
         return;
     }
     Size s = FrameSize(*p.entry, 125, 130);
@@ -177,11 +456,17 @@ void Item(const DemoPicture& p, const std::string& style) {
     DemoCanvas c(s.w * p.entry->grid.x, s.h * p.entry->grid.y, keyed ? kKeyColour : 0xFFFFFF);
     for (int fy = 0; fy < p.entry->grid.y; ++fy)
         for (int fx = 0; fx < p.entry->grid.x; ++fx) {
-            if (keyed) c.setAntialias(false);
-            ItemFace(c, fx * s.w, fy * s.h, s.w, s.h, colour, word, code);
-            c.setAntialias(true);
+            Box b{double(fx * s.w), double(fy * s.h), double(s.w), double(s.h)};
+            if (keyed) {
+                Keyed(c);
+                DemoArt::Item(c, topic, n, {b.x + 2, b.y + 2, b.w - 4, b.h - 4}, true);
+            } else if (topic == "CY" && s.h <= 100) {
+                DemoArt::Item(c, topic, n, b); // the flag itself fills the picture
+            } else {
+                ItemCard(c, b, topic, n);
+            }
         }
-    if (keyed) c.fillRect(0, c.height() - 1, 1, 1, kKeyColour);
+    if (keyed) FinishKeyed(c);
     Save(c, p.outPath);
 }
 
@@ -190,31 +475,38 @@ void TextLine(const DemoPicture& p) {
     std::string topic = TopicOf(p.entry->art);
     DemoCanvas c(s.w, s.h, 0xFFFFFF);
     std::string word = Vocabulary::BuiltIn().Word(topic, p.file.item, LanguageOf(p.file));
-    if (word.empty()) word = topic + " " + std::to_string(p.file.item);
+    if (word.empty()) word = std::to_string(p.file.item);
     c.text(word, 2, 0, s.w - 4, s.h, 0x000000, s.h);
     Save(c, p.outPath);
 }
 
+// Words the learner reads: dark ink on a pale label with a clear edge.
 void Caption(const DemoPicture& p, const std::string& text) {
     Size s = FrameSize(*p.entry, 300, 60);
-    uint32_t base = ColourOf(text, 0.3, 0.97);
-    DemoCanvas c(s.w * p.entry->grid.x, s.h * p.entry->grid.y, base);
+    DemoCanvas c(s.w * p.entry->grid.x, s.h * p.entry->grid.y, 0xFFFFFF);
     for (int fy = 0; fy < p.entry->grid.y; ++fy)
-        for (int fx = 0; fx < p.entry->grid.x; ++fx)
-            c.text(text, fx * s.w + 3, fy * s.h + 1, s.w - 6, s.h - 2, 0x102040, std::min(40, s.h - 2), true);
+        for (int fx = 0; fx < p.entry->grid.x; ++fx) {
+            double x = fx * s.w, y = fy * s.h;
+            c.fillRect(x, y, s.w, s.h, 0xFFF8DC);
+            c.strokeRect(x, y, s.w, s.h, std::max(1.0, std::min(s.w, s.h) / 25.0), 0xC08A2A);
+            c.text(text, x + 4, y + 1, s.w - 8, s.h - 2, 0x1A1A40, std::min(40, s.h - 2), true);
+        }
     Save(c, p.outPath);
 }
 
+// The course disc lying in its square sleeve, so the corners a round mask leaves look meant.
 void Disc(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 295, 295);
     int lang = LanguageOf(p.file);
-    DemoCanvas c(s.w, s.h, 0x000000);
-    double r = std::min(s.w, s.h) / 2.0;
-    c.fillCircle(s.w / 2.0, s.h / 2.0, r - 1, ColourOf(p.file.path, 0.5, 0.9));
-    c.fillCircle(s.w / 2.0, s.h / 2.0, r * 0.18, 0xE0E0E0);
-    c.fillCircle(s.w / 2.0, s.h / 2.0, r * 0.08, 0x000000);
-    c.text("Parlora Plus", s.w * 0.15, s.h * 0.2, s.w * 0.7, s.h * 0.15, 0x101010, 32, true);
-    c.text(DemoFacts::LanguageName(p.file.target, lang), s.w * 0.15, s.h * 0.65, s.w * 0.7, s.h * 0.15,
+    DemoCanvas c(s.w, s.h, 0x2C3E66);
+    c.fillRect(4, 4, s.w - 8, s.h - 8, 0x3D5A99);
+    double r = std::min(s.w, s.h) / 2.0, cx = s.w / 2.0, cy = s.h / 2.0;
+    c.fillCircle(cx, cy, r - 6, 0xD8DEE8);
+    c.fillCircle(cx, cy, r - 10, ColourOf(p.file.path, 0.45, 0.95));
+    c.fillCircle(cx, cy, r * 0.2, 0xE8E8E8);
+    c.fillCircle(cx, cy, r * 0.09, 0x2C3E66);
+    c.text("Parlora Plus", s.w * 0.22, s.h * 0.08, s.w * 0.56, s.h * 0.12, 0x101010, 30, true);
+    c.text(DemoFacts::LanguageName(p.file.target, lang), s.w * 0.2, s.h * 0.68, s.w * 0.6, s.h * 0.13,
            0x101010, 30, true);
     Save(c, p.outPath);
 }
@@ -228,47 +520,38 @@ void Title(const DemoPicture& p) {
     Caption(p, text);
 }
 
+// A help page: what the screen is for, and a pointing hand.
 void Help(const DemoPicture& p) {
-    static const char* const help[] = {"Help", "Aide", "Ayuda"};
-    // Fixed rows (Help32.png) carry their number in the name rather than as an item.
     int number = p.file.item;
     if (number == 0) {
         std::string stem = std::filesystem::path(p.outPath).stem().string();
         size_t digits = stem.find_first_of("0123456789");
         if (digits != std::string::npos) number = std::atoi(stem.c_str() + digits);
     }
-    int lang = std::clamp(LanguageOf(p.file), 0, 2);
     Size s = FrameSize(*p.entry, 334, 251);
     DemoCanvas c(s.w, s.h, 0xFFF8E0);
     c.strokeRect(0, 0, s.w, s.h, 4, 0x806020);
-    c.text(std::string(help[lang]) + " " + std::to_string(number), 10, 20, s.w - 20, 50, 0x402000, 36, true);
-    c.text(DemoFacts::HelpSubject(number), 10, 90, s.w - 20, 80, 0x202020, 28);
+    DemoArt::Emoji(c, "💡", {12, 14, 56, 56});
+    c.text(DemoFacts::HelpSubject(number), 76, 14, s.w - 88, 56, 0x402000, 30, true);
+    DemoArt::Emoji(c, "👆", {s.w / 2.0 - 50, 90, 100, 100});
+    DemoArt::Symbol(c, "help", {s.w - 70.0, s.h - 70.0, 56, 56}, 0x806020);
     Save(c, p.outPath);
-}
-
-// A flag as three stripes in the country's colours, with its name.
-void Flag(DemoCanvas& c, double x, double y, int w, int h, int n) {
-    uint32_t a = Hsv(n * 53.0, 0.7, 0.85), b = Hsv(n * 53.0 + 140, 0.6, 0.95);
-    c.fillRect(x, y, w / 3.0 + 1, h, a);
-    c.fillRect(x + w / 3.0, y, w / 3.0 + 1, h, 0xF4F4F4);
-    c.fillRect(x + 2 * w / 3.0, y, w / 3.0, h, b);
-    c.text(Vocabulary::BuiltIn().Word("CY", n, 0), x + 2, y + h * 0.35, w - 4, h * 0.3, 0x000000, 16, true);
 }
 
 void FlagStrip(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 135, 80);
     DemoCanvas c(s.w * 24, s.h, 0xFFFFFF);
     for (int n = 1; n <= 24; ++n)
-        Flag(c, (n - 1) * s.w, 0, s.w, s.h, n);
+        DemoArt::Item(c, "CY", n, {double((n - 1) * s.w), 0, double(s.w), double(s.h)});
     Save(c, p.outPath);
 }
 
 void TheFlags(const DemoPicture& p) {
-    // One 30-pixel row per line of Sources.txt (1, then 3).
+    // One 30-pixel row per line of Sources.txt (1 English, then 3 French), each with its flag.
     DemoCanvas c(166, 60, 0xFFFFFF);
     int row = 0;
-    for (int source : {1, 3}) {
-        c.fillRect(0, row * 30, 40, 30, Hsv(source * 70.0, 0.6, 0.9));
+    for (auto [source, country] : {std::pair{1, 3}, std::pair{3, 1}}) {
+        DemoArt::Item(c, "CY", country, {2, row * 30.0 + 3, 36, 24});
         c.text(DemoFacts::LanguageName(source, DemoFacts::LanguageIndex(source)), 44, row * 30, 120, 30,
                0x000000, 20);
         ++row;
@@ -276,40 +559,35 @@ void TheFlags(const DemoPicture& p) {
     Save(c, p.outPath);
 }
 
-void ClockFace(DemoCanvas& c, double x, double y, int w, int h, ClockTime t) {
-    double cx = x + w / 2.0, cy = y + h / 2.0, r = std::min(w, h) / 2.0 - 3;
-    c.fillCircle(cx, cy, r, 0x303030);
-    c.fillCircle(cx, cy, r - 3, 0xFFFFFF);
-    for (int i = 0; i < 12; ++i) {
-        double a = i * M_PI / 6;
-        c.line(cx + std::sin(a) * r * 0.8, cy - std::cos(a) * r * 0.8, cx + std::sin(a) * r * 0.92,
-               cy - std::cos(a) * r * 0.92, 2, 0x303030);
-    }
-    double minuteAngle = t.minute * M_PI / 30;
-    double hourAngle = ((t.hour % 12) + t.minute / 60.0) * M_PI / 6;
-    c.line(cx, cy, cx + std::sin(hourAngle) * r * 0.5, cy - std::cos(hourAngle) * r * 0.5, 5, 0x1030A0);
-    c.line(cx, cy, cx + std::sin(minuteAngle) * r * 0.8, cy - std::cos(minuteAngle) * r * 0.8, 3, 0xC02020);
-    c.fillCircle(cx, cy, 3, 0x000000);
-}
-
 void ClockStrip(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 106, 111);
     DemoCanvas c(s.w * 36, s.h, 0xFFFFFF);
     for (int f = 0; f < 36; ++f)
-        ClockFace(c, f * s.w, 0, s.w, s.h, DemoFacts::TimeOfItem(DemoFacts::ItemOfClockFrame(f)));
+        DemoArt::ClockFace(c, {double(f * s.w), 0, double(s.w), double(s.h)},
+                           DemoFacts::TimeOfItem(DemoFacts::ItemOfClockFrame(f)));
     Save(c, p.outPath);
 }
 
+// The globe turns in the countries practice's night sky; frame k faces country k + 1, marked by
+// its flag on a pin.
 void Globe(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 312, 312);
-    DemoCanvas c(s.w * 24, s.h, 0x000010);
+    DemoCanvas c(s.w * 24, s.h, kGlobeSky);
     for (int k = 0; k < 24; ++k) {
-        double x = k * s.w;
-        c.fillCircle(x + s.w / 2.0, s.h / 2.0, s.w / 2.0 - 6, 0x2060C0);
-        // A continent that turns with the frames.
-        c.fillCircle(x + s.w * (0.2 + 0.6 * ((k * 5) % 24) / 24.0), s.h * 0.45, s.w * 0.16, 0x40A040);
-        c.text(Vocabulary::BuiltIn().Word("CY", k + 1, 0), x + 20, s.h * 0.7, s.w - 40, 40, 0xFFFFFF, 30,
-               true);
+        double x = k * s.w, cx = x + s.w / 2.0, cy = s.h / 2.0, r = s.w / 2.0 - 6;
+        c.fillCircle(cx, cy, r, 0x2060C0);
+        cairo_save(c.cr());
+        cairo_new_sub_path(c.cr());
+        cairo_arc(c.cr(), cx, cy, r, 0, 2 * M_PI);
+        cairo_clip(c.cr());
+        // Continents that move across the face as the globe turns.
+        for (int j = 0; j < 4; ++j) {
+            double u = std::fmod(k * 0.13 + j * 0.27, 1.2) - 0.1;
+            c.fillCircle(x + s.w * u, s.h * (0.3 + 0.15 * j), s.w * (0.1 + 0.03 * j), 0x40A040);
+        }
+        cairo_restore(c.cr());
+        c.line(cx, cy, cx, cy - r * 0.5, 3, 0x303030);
+        DemoArt::Item(c, "CY", k + 1, {cx, cy - r * 0.75, r * 0.5, r * 0.33});
     }
     Save(c, p.outPath);
 }
@@ -318,48 +596,61 @@ void Globe(const DemoPicture& p) {
 // just below the centre up to the top edge, broad at the pivot and pointed at the tip.
 void Hand(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 24, 160);
-    uint32_t ink = ColourOf(NameOf(p), 0.7, 0.45);
+    uint32_t ink = PathHas(p, "Little") ? 0x1030A0 : 0xC02020;
     DemoCanvas c(s.w, s.h, kKeyColour);
-    c.setAntialias(false);
+    Keyed(c);
     double cx = s.w / 2.0, cy = s.h / 2.0;
     c.line(cx, cy + s.h * 0.08, cx, s.h * 0.22, s.w * 0.6, ink);
     c.line(cx, s.h * 0.24, cx, 4, s.w * 0.3, ink);
     c.fillCircle(cx, cy, s.w * 0.45, ink);
-    c.fillRect(0, c.height() - 1, 1, 1, kKeyColour);
+    FinishKeyed(c);
     Save(c, p.outPath);
+}
+
+// A face for an actor: each actor has hair and clothes of their own.
+void ActorFace(DemoCanvas& c, Box b, const std::string& actor, double dx, double dy, bool blink, bool open) {
+    bool male = actor.rfind("Male", 0) == 0;
+    bool second = !actor.empty() && actor.back() == '2';
+    uint32_t shirt = male ? (second ? 0x2E8B57 : 0x3050B0) : (second ? 0xE08020 : 0xB03060);
+    uint32_t hair = male ? (second ? 0x1A1A1A : 0x8B5A2B) : (second ? 0xD4A017 : 0x6B2E10);
+    uint32_t skin = second ? 0xC68E5E : 0xF0C8A0;
+    double cx = b.x + b.w / 2.0 + dx, cy = b.y + b.h * 0.42 + dy, r = b.w * 0.26;
+    if (!male) c.fillRoundRect(cx - r * 1.15, cy - r * 0.6, r * 2.3, r * 2.0, r * 0.6, hair);
+    c.fillRoundRect(b.x + b.w * 0.15, b.y + b.h * 0.74, b.w * 0.7, b.h * 0.3, b.w * 0.1, shirt);
+    c.fillRect(cx - r * 0.25, cy + r * 0.8, r * 0.5, b.h * 0.1, skin);
+    c.fillCircle(cx, cy, r, skin);
+    cairo_save(c.cr());
+    cairo_new_path(c.cr());
+    cairo_arc(c.cr(), cx, cy - r * 0.1, r * 1.05, M_PI * 1.05, M_PI * 1.95);
+    cairo_close_path(c.cr());
+    c.setColour(hair);
+    cairo_fill(c.cr());
+    cairo_restore(c.cr());
+    for (int side : {-1, 1}) {
+        if (blink)
+            c.line(cx + side * r * 0.4 - r * 0.12, cy, cx + side * r * 0.4 + r * 0.12, cy, 2, 0x000000);
+        else
+            c.fillCircle(cx + side * r * 0.4, cy, r * 0.1, 0x000000);
+    }
+    if (open)
+        c.fillCircle(cx, cy + r * 0.5, r * 0.2, 0x801010);
+    else
+        c.line(cx - r * 0.25, cy + r * 0.5, cx + r * 0.25, cy + r * 0.5, 3, 0x801010);
 }
 
 // Actor strips: a face that blinks (idle), opens its mouth (speak), nods (yes) or shakes (no).
 void Actor(const DemoPicture& p) {
     std::string kind = TopicOf(p.entry->art);
-    bool male = p.file.actor.rfind("Male", 0) == 0;
-    uint32_t shirt = male ? 0x3050B0 : 0xB03060;
     int frames = kind == "idle" ? 8 : kind == "speak" ? 10 : kind == "yes" || kind == "no" ? 6 : 1;
     Size s = kind == "thumb" ? Size{75, 90} : kind == "actor" ? Size{213, 255} : Size{240, 284};
     s = FrameSize(*p.entry, s.w, s.h);
     DemoCanvas c(s.w * frames, s.h, 0xD8E8F0);
     for (int f = 0; f < frames; ++f) {
-        double x = f * s.w, dx = 0, dy = 0;
+        double dx = 0, dy = 0;
         if (kind == "yes") dy = (f % 2 ? 1 : -1) * s.h * 0.04 * (f < 5);
         if (kind == "no") dx = (f % 2 ? 1 : -1) * s.w * 0.05 * (f < 5);
-        double cx = x + s.w / 2.0 + dx, cy = s.h * 0.4 + dy, r = s.w * 0.26;
-        c.fillRoundRect(x + s.w * 0.15, s.h * 0.72, s.w * 0.7, s.h * 0.3, s.w * 0.1, shirt);
-        c.fillCircle(cx, cy, r, 0xF0C8A0);
-        c.fillCircle(cx, cy - r * 0.75, r * 0.7, male ? 0x503010 : 0x803010);
-        bool blink = kind == "idle" && f == 4;
-        for (int side : {-1, 1}) {
-            if (blink)
-                c.line(cx + side * r * 0.4 - r * 0.12, cy - r * 0.1, cx + side * r * 0.4 + r * 0.12,
-                       cy - r * 0.1, 2, 0x000000);
-            else
-                c.fillCircle(cx + side * r * 0.4, cy - r * 0.1, r * 0.1, 0x000000);
-        }
-        bool open = kind == "speak" && f % 2 == 1;
-        if (open)
-            c.fillCircle(cx, cy + r * 0.45, r * 0.2, 0x801010);
-        else
-            c.line(cx - r * 0.25, cy + r * 0.45, cx + r * 0.25, cy + r * 0.45, 3, 0x801010);
-        c.text(p.file.actor, x + 4, s.h * 0.8, s.w - 8, s.h * 0.15, 0xFFFFFF, 24, true);
+        ActorFace(c, {double(f * s.w), 0, double(s.w), double(s.h)}, p.file.actor, dx, dy,
+                  kind == "idle" && f == 4, kind == "speak" && f % 2 == 1);
     }
     Save(c, p.outPath);
 }
@@ -367,111 +658,203 @@ void Actor(const DemoPicture& p) {
 void Thumbs(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 896, 226);
     DemoCanvas c(s.w, s.h, 0xE8E0D0);
-    // "2thumbs.png" holds two actors of each sex.
+    // "2thumbs.png" holds two actors of each sex: males on the top half, females below.
     std::string stem = std::filesystem::path(p.outPath).stem().string();
     int n = std::clamp(std::atoi(stem.c_str()), 1, 8);
-    // A frame per actor: males on the top half, females below.
     for (int row = 0; row < 2; ++row)
         for (int i = 0; i < n; ++i) {
             double w = double(s.w) / n, h = s.h / 2.0;
             c.fillRoundRect(i * w + 4, row * h + 4, w - 8, h - 8, 8, row == 0 ? 0xA0B0E0 : 0xE0A0B0);
+            std::string actor = std::string(row == 0 ? "Male" : "Female") + std::to_string(i + 1);
+            double fw = std::min(w - 8, (h - 8) * 0.85);
+            ActorFace(c, {i * w + (w - fw) / 2, row * h + 4, fw, h - 8}, actor, 0, 0, false, false);
         }
     Save(c, p.outPath);
 }
 
+// A scene of the hard games: its things stand above the buttons the scene file places.
 void Scene(const DemoPicture& p) {
     std::string folder = p.file.path.substr(0, p.file.path.rfind("\\Screens"));
     std::string topic = DemoTexts::SceneTopic(folder);
     auto scenes = DemoTexts::Scenes(topic, p.buttonW, p.buttonH);
     Size s = FrameSize(*p.entry, 1024, 768);
-    uint32_t base = ColourOf(folder, 0.2, 0.95);
-    DemoCanvas c(s.w, s.h, base);
-    c.text("Scene " + std::to_string(p.file.item), s.w * 0.3, 20, s.w * 0.4, 40, 0x303030, 30, true);
+    DemoCanvas c(s.w, s.h, 0xFFFFFF);
+    DemoArt::Scenery(c, folder + std::to_string(p.file.item));
     if (p.file.item >= 1 && size_t(p.file.item) <= scenes.size())
         for (const SceneButton& b : scenes[size_t(p.file.item - 1)]) {
-            // The thing sits above its button.
             double w = std::max(90, p.buttonW * 2), h = 90;
             double x = b.left + p.buttonW / 2.0 - w / 2, y = b.top - h - 6;
-            ItemFace(c, x, y, int(w), int(h), Hsv(b.item * 47.0, 0.45, 0.92), ItemWord(topic, b.item, 0),
-                     topic + " " + std::to_string(b.item));
+            c.fillRoundRect(x + w * 0.1, y + h - 8, w * 0.8, 10, 5, 0x8B6B4B); // a shelf to stand on
+            DemoArt::Item(c, topic, b.item, {x, y, w, h - 8});
         }
     Save(c, p.outPath);
 }
 
-// An overlay with a hole: a ring on the key colour, so what lies under it shows through.
+// An overlay with a round hole: only its ring shows, the rest is the key colour.
 void Mask(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 295, 295);
-    DemoCanvas c(s.w, s.h, 0x303848);
-    c.setAntialias(false);
-    c.fillCircle(s.w / 2.0, s.h / 2.0, std::min(s.w, s.h) / 2.0 - 2, 0xC0C8D8);
-    c.fillCircle(s.w / 2.0, s.h / 2.0, std::min(s.w, s.h) / 2.0 - 8, kKeyColour);
-    c.fillRect(0, s.h - 1, 1, 1, kKeyColour);
+    DemoCanvas c(s.w, s.h, kKeyColour);
+    Keyed(c);
+    double r = std::min(s.w, s.h) / 2.0;
+    c.fillCircle(s.w / 2.0, s.h / 2.0, r - 1, 0xC0C8D8);
+    c.fillCircle(s.w / 2.0, s.h / 2.0, r - 7, kKeyColour);
+    FinishKeyed(c);
     Save(c, p.outPath);
 }
 
-// A menu section: the topic's name; frames 1 to 8 turn the card over, frame 9 lights it up.
+// Captions set beside the buttons they name, so no button covers them: each word in a box
+// placed relative to the caption picture's own position on its screen.
+struct PlacedWord {
+    std::string text;
+    Rect box; // in screen coordinates
+};
+
+void PlacedCaptions(const DemoPicture& p, Rect at, uint32_t paper, const std::vector<PlacedWord>& words) {
+    DemoCanvas c(at.w, at.h, paper);
+    for (const PlacedWord& w : words)
+        c.text(w.text, w.box.x - at.x, w.box.y - at.y, w.box.w, w.box.h, 0x14284B, std::min(26, w.box.h),
+               true);
+    Save(c, p.outPath);
+}
+
+std::vector<std::string> CaptionWords(const DemoPicture& p, size_t count) {
+    std::vector<std::string> words = Split(PickCaption(p.entry->caption, LanguageOf(p.file)), '/');
+    words.resize(count);
+    return words;
+}
+
+// The start screen's bottom strip: a word under each bottom button.
+void StartLabels(const DemoPicture& p) {
+    using namespace FrontLayout;
+    std::vector<std::string> w = CaptionWords(p, 3);
+    auto under = [](Rect button, int width) {
+        return Rect{button.x + button.w / 2 - width / 2, 726, width, 20};
+    };
+    Rect begin = under(kStartBegin, 140);
+    begin.x =
+        std::min(begin.x, kStartLabels.x + kStartLabels.w - begin.w); // the strip ends before the arrow does
+    PlacedCaptions(p, kStartLabels, 0xFFF8DC,
+                   {{w[0], under(kStartHelp, 140)}, {w[1], under(kStartChangeLang, 160)}, {w[2], begin}});
+}
+
+// Beside the four optional buttons: what each opens, on its row.
+void StartCaptions(const DemoPicture& p) {
+    using namespace FrontLayout;
+    std::vector<std::string> w = CaptionWords(p, 4);
+    std::vector<PlacedWord> placed;
+    for (size_t i = 0; i < 4; ++i)
+        placed.push_back({w[i],
+                          {kStartOptionalCaptions.x + 4, kStartOptionalY[i] + 4, kStartOptionalCaptions.w - 8,
+                           kStartOptionalH - 8}});
+    PlacedCaptions(p, kStartOptionalCaptions, 0xFFF8DC, placed);
+}
+
+// The topic menus' captions: each under its button, between the buttons below.
+void TopicCaptions(const DemoPicture& p) {
+    using namespace FrontLayout;
+    std::vector<std::string> w = CaptionWords(p, 5);
+    auto below = [](Rect b, int width, int height) {
+        return Rect{b.x + b.w / 2 - width / 2, b.y + b.h + 1, width, height};
+    };
+    // The speaking button's caption must end before the hard game's button starts.
+    Rect speak = below(kTopicSpeak, 130, kTopicHard.y - (kTopicSpeak.y + kTopicSpeak.h) - 2);
+    PlacedCaptions(
+        p, kTopicCaptions, 0xFFF8DC,
+        {{w[0], below(kTopicPractice, 120, kTopicEasy.y - (kTopicPractice.y + kTopicPractice.h) - 2)},
+         {w[1], speak},
+         {w[2], below(kTopicEasy, 110, 26)},
+         {w[3], below(kTopicHard, 120, 26)},
+         {w[4], below(kTopicPrint, 150,
+                      kTopicCaptions.y + kTopicCaptions.h - (kTopicPrint.y + kTopicPrint.h) - 1)}});
+}
+
+// The main menu's board: a disc under each section with the topic's name in its lower part,
+// where the section's own picture leaves the board showing.
+void MenuBoard(const DemoPicture& p) {
+    using namespace FrontLayout;
+    DemoCanvas c(kMenuPicture.w, kMenuPicture.h, 0x8B5A2B);
+    c.fillRoundRect(8, 8, kMenuPicture.w - 16, kMenuPicture.h - 16, 30, 0xFFF8DC);
+    int lang = LanguageOf(p.file);
+    for (int n = 1; n <= 9; ++n) {
+        double x = kMenuSectionAt[size_t(n - 1)][0] - kMenuPicture.x,
+               y = kMenuSectionAt[size_t(n - 1)][1] - kMenuPicture.y;
+        double cx = x + kMenuSectionW / 2.0, cy = y + kMenuSectionH / 2.0;
+        uint32_t base = Hsv(n * 40.0, 0.35, 0.97);
+        c.fillCircle(cx, cy, kMenuSectionH / 2.0 - 1, Darker(base, 0.7));
+        c.fillCircle(cx, cy, kMenuSectionH / 2.0 - 4, base);
+        c.text(Vocabulary::BuiltIn().Phrase("CAT", std::to_string(n), lang), x + 10, y + kSectionPictureH,
+               kMenuSectionW - 20, kMenuSectionH - kSectionPictureH - 6, 0x14284B, 18, true);
+    }
+    Save(c, p.outPath);
+}
+
+// A menu section: the topic's picture on a card; frames 1 to 8 turn the card over, frame 9
+// lights it up.
 void Section(const DemoPicture& p) {
+    static const char* const icons[] = {"🧠", "🐱", "🍎", "🎨", "💬", "🖐️", "🔢", "🕒", "🛒", "🌍"};
     Size s = FrameSize(*p.entry, 119, 118);
-    std::string name = p.file.item > 0 ? Vocabulary::BuiltIn().Phrase("CAT", std::to_string(p.file.item), 0) : "";
-    if (name.empty()) name = NameOf(p);
-    uint32_t base = Hsv(p.file.item * 40.0, 0.5, 0.9);
+    int item = std::clamp(p.file.item, 0, 9);
+    // A topic's card turns in the upper part only: the main menu's board names it below.
+    bool onBoard = item > 0;
+    double cy = onBoard ? kSectionPictureH / 2.0 + 2 : s.h / 2.0;
+    double radius = onBoard ? kSectionPictureH / 2.0 - 2 : (s.h - 8) / 2.0;
+    uint32_t base = Hsv(item * 40.0, 0.5, 0.9);
     int frames = std::max(1, p.entry->grid.x);
     DemoCanvas c(s.w * frames, s.h, kKeyColour);
-    c.setAntialias(false);
+    Keyed(c);
     for (int f = 0; f < frames; ++f) {
         double x = f * s.w;
         bool lit = f == frames - 1 && frames > 2;
         // The card narrows to its edge half way through the flip and widens again.
         double turn = frames > 2 && !lit ? std::abs(std::cos(M_PI * f / double(frames - 2))) : 1.0;
-        double w = std::max(4.0, (s.w - 8) * turn);
-        uint32_t fill = lit ? Lighter(base, 0.5) : (turn < 0.5 ? Darker(base, 0.8) : base);
-        c.fillCircle(x + s.w / 2.0, s.h / 2.0, std::min(w, double(s.h - 8)) / 2.0, Darker(fill, 0.6));
-        c.fillCircle(x + s.w / 2.0, s.h / 2.0, std::min(w, double(s.h - 8)) / 2.0 - 3, fill);
+        uint32_t fill = lit ? 0xFFE45C : (turn < 0.5 ? Darker(base, 0.8) : Lighter(base, 0.3));
+        cairo_save(c.cr());
+        cairo_translate(c.cr(), x + s.w / 2.0, cy);
+        cairo_scale(c.cr(), std::max(0.05, turn), 1.0);
+        c.fillCircle(0, 0, radius, Darker(fill, 0.6));
+        c.fillCircle(0, 0, radius - 3, fill);
+        cairo_restore(c.cr());
         if (turn > 0.6) {
-            c.setAntialias(true);
-            c.text(name, x + s.w / 2.0 - w / 2 + 6, 8, w - 12, s.h - 16, TextColourOn(fill), 20, true);
-            c.setAntialias(false);
+            double e = radius * 1.3;
+            DemoArt::Emoji(c, icons[item], {x + s.w / 2.0 - e / 2 * turn, cy - e / 2, e * turn, e}, true);
         }
     }
-    c.fillRect(0, s.h - 1, 1, 1, kKeyColour);
+    FinishKeyed(c);
     Save(c, p.outPath);
 }
 
-// A custom screen's background with its hot areas marked, read from the same lines the demo
-// writes into its text file.
+// A custom screen's background with its buttons drawn where its text file places them.
 void CustomBackground(const DemoPicture& p) {
     bool end = p.file.path.find("CustomEnd") != std::string::npos;
     std::string text = DemoTexts::ListFile(end ? "customend" : "customstart", "", 0, 0);
-    {
-        std::vector<std::string> lines = Split(text, '\n');
-        DemoCanvas canvas(1024, 768, ColourOf(NameOf(p), 0.25, 0.93));
-        for (int y = 0; y < 768; y += 48)
-            canvas.fillRect(0, y, 1024, 24, Lighter(ColourOf(NameOf(p), 0.25, 0.93), 0.25));
-        canvas.text(NameOf(p), 200, 40, 624, 80, 0x203040, 60, true);
-        canvas.text("Parlora Plus", 200, 200, 624, 120, 0x203040, 90, true);
-        for (const std::string& raw : lines) {
-            std::vector<std::string> f = Split(Trim(raw), '|');
-            if (f.size() < 2) continue;
-            std::vector<std::string> r = Split(f[1], ',');
-            if (r.size() != 4) continue;
-            int l = std::atoi(r[0].c_str()), t = std::atoi(r[1].c_str()), rr = std::atoi(r[2].c_str()),
-                b = std::atoi(r[3].c_str());
-            uint32_t colour = ColourOf(f[0], 0.6, 0.85);
-            canvas.fillRoundRect(l, t, rr - l, b - t, 16, colour);
-            std::string label = f[0];
-            if (!label.empty()) label[0] = char(std::toupper(static_cast<unsigned char>(label[0])));
-            canvas.text(label, l + 6, t + 6, rr - l - 12, b - t - 12, TextColourOn(colour), 40, true);
-        }
-        Save(canvas, p.outPath);
+    DemoCanvas canvas(1024, 768, 0xFFFFFF);
+    DemoArt::Scenery(canvas, p.file.path);
+    canvas.text("Parlora Plus", 200, 160, 624, 140, 0x203040, 100, true);
+    DemoArt::Emoji(canvas, end ? "👋" : "🌍", {432, 330, 160, 160});
+    for (const std::string& raw : Split(text, '\n')) {
+        std::vector<std::string> f = Split(Trim(raw), '|');
+        if (f.size() < 2) continue;
+        std::vector<std::string> r = Split(f[1], ',');
+        if (r.size() != 4) continue;
+        int l = std::atoi(r[0].c_str()), t = std::atoi(r[1].c_str()), rr = std::atoi(r[2].c_str()),
+            b = std::atoi(r[3].c_str());
+        uint32_t colour = f[0] == "close" ? 0xE05040 : 0x3CB050;
+        canvas.fillRoundRect(l, t, rr - l, b - t, 16, colour);
+        std::string label = f[0] == "start"   ? "Start"
+                            : f[0] == "close" ? "Close"
+                            : f[0] == "end"   ? "Goodbye!"
+                                              : f[0];
+        canvas.text(label, l + 6, t + 6, rr - l - 12, b - t - 12, TextColourOn(colour), 40, true);
     }
+    Save(canvas, p.outPath);
 }
 
 // A highlight that frames what lies under it: a coloured edge around the key colour.
 void FrameArt(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 300, 32);
-    DemoCanvas c(s.w, s.h, 0xE03020);
+    DemoCanvas c(s.w, s.h, 0xFFB000);
     c.fillRect(3, 3, s.w - 6, s.h - 6, kKeyColour);
-    c.fillRect(0, s.h - 1, 1, 1, kKeyColour);
+    FinishKeyed(c);
     Save(c, p.outPath);
 }
 
@@ -500,12 +883,16 @@ void Make(const DemoPicture& p) {
     const std::string& art = p.entry->art;
     std::string style = art.substr(0, art.find(':'));
     if (art == "bg") return Background(p);
-    if (art == "panel" || art == "strip") return Panel(p, false);
-    if (art == "sprite") return Panel(p, true);
+    if (art == "panel" || art == "strip") return Panel(p);
+    if (art == "sprite") return Sprite(p);
     if (art == "hand") return Hand(p);
-    if (art == "button") return Button(p, NameOf(p), ColourOf(NameOf(p), 0.55, 0.85));
+    if (art == "button") return Button(p);
     if (style == "item" || style == "itembutton" || style == "itemsprite") return Item(p, style);
     if (style == "text") return TextLine(p);
+    if (art == "startlabels") return StartLabels(p);
+    if (art == "startcaptions") return StartCaptions(p);
+    if (art == "topiccaptions") return TopicCaptions(p);
+    if (art == "menuboard") return MenuBoard(p);
     if (art == "caption") return Caption(p, PickCaption(p.entry->caption, LanguageOf(p.file)));
     if (art == "title") return Title(p);
     if (art == "disc") return Disc(p);

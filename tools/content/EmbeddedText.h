@@ -4,5 +4,6 @@ namespace parlora {
 
 const char* EmbeddedManifestText();
 const char* EmbeddedVocabularyText();
+const char* EmbeddedPicturesText();
 
 } // namespace parlora
