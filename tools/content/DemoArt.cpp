@@ -276,7 +276,7 @@ void ClockFace(DemoCanvas& c, Box box, ClockTime t, bool withHands) {
         c.line(cx + std::sin(a) * r * in, cy - std::cos(a) * r * in, cx + std::sin(a) * r * 0.9,
                cy - std::cos(a) * r * 0.9, i % 5 ? 1 : std::max(2.0, r / 30), 0x303030);
     }
-    if (r >= 90)
+    if (r >= 90 && withHands)
         for (int hour = 1; hour <= 12; ++hour) {
             double a = hour * M_PI / 6, d = r * 0.64, s = r * 0.2;
             c.text(std::to_string(hour), cx + std::sin(a) * d - s, cy - std::cos(a) * d - s * 0.7, 2 * s,
@@ -293,8 +293,8 @@ void ClockFace(DemoCanvas& c, Box box, ClockTime t, bool withHands) {
 }
 
 void Figure(DemoCanvas& c, Box box, const std::string& lit) {
-    // Drawn in the body practice screen's coordinates: the figure spans x 300..640, y 150..680.
-    const double fx = 300, fy = 150, fw = 340, fh = 530;
+    // Drawn in the body practice screen's coordinates: the figure spans x 300..700, y 150..680.
+    const double fx = 300, fy = 150, fw = 400, fh = 530;
     cairo_t* cr = c.cr();
     cairo_save(cr);
     double scale = std::min(box.w / fw, box.h / fh);
@@ -309,39 +309,40 @@ void Figure(DemoCanvas& c, Box box, const std::string& lit) {
     c.fillCircle(560, 562, 20, col("knee", trousers));
     Ellipse(c, 490, 648, 36, 16, col("foot", 0x6B3E26));
     Ellipse(c, 580, 648, 36, 16, col("foot", 0x6B3E26));
-    // Arms: the left one reaches down to the hand and finger the spots point at.
+    // Arms: the left one reaches down to the hand and finger the spots point at; the right one
+    // keeps clear of the back.
     Limb(c, 440, 362, 385, 440, 32, col("arm", shirt));
     Limb(c, 385, 440, 362, 505, 28, col("arm", skin));
     c.fillCircle(360, 512, 20, col("hand", skin));
     Limb(c, 352, 525, 332, 572, 9, col("finger", skin));
-    Limb(c, 585, 362, 622, 440, 32, shirt);
-    Limb(c, 622, 440, 628, 500, 28, skin);
-    c.fillCircle(628, 508, 19, skin);
+    Limb(c, 612, 362, 660, 440, 32, shirt);
+    Limb(c, 660, 440, 668, 500, 28, skin);
+    c.fillCircle(668, 508, 19, skin);
     // Trunk, tummy and back.
-    c.fillRoundRect(440, 345, 150, 180, 30, col("body", shirt));
+    c.fillRoundRect(440, 345, 178, 180, 30, col("body", shirt));
     if (lit == "tummy") Ellipse(c, 512, 470, 48, 38, hot);
-    if (lit == "back") c.fillRoundRect(580, 370, 30, 120, 12, hot);
+    if (lit == "back") c.fillRoundRect(590, 370, 28, 120, 12, hot);
     if (lit == "shoulder") c.fillCircle(440, 362, 24, hot);
-    // Neck and head.
+    // Neck and head: the face sits a little left of the trunk's middle, as the spots have it.
     c.fillRoundRect(496, 300, 34, 50, 10, col("neck", skin));
-    c.fillCircle(428, 245, 16, col("ear", skin));
-    c.fillCircle(575, 245, 16, skin);
-    c.fillCircle(500, 238, 70, col("head", skin));
+    c.fillCircle(505, 238, 66, col("head", skin));
+    c.fillCircle(428, 245, 15, col("ear", skin));
+    c.fillCircle(582, 245, 15, skin);
     cairo_save(cr);
     cairo_new_path(cr);
-    cairo_arc(cr, 500, 225, 74, M_PI * 1.02, M_PI * 1.98);
+    cairo_arc(cr, 505, 226, 70, M_PI * 1.02, M_PI * 1.98);
     cairo_close_path(cr);
     c.setColour(col("hair", 0x7A4A1E));
     cairo_fill(cr);
     cairo_restore(cr);
-    for (double ex : {470.0, 530.0}) {
+    for (double ex : {470.0, 518.0}) {
         c.fillCircle(ex, 218, 11, col("eye", 0xFFFFFF));
         c.fillCircle(ex, 219, 5, 0x203050);
     }
     Polygon(c, {{512, 228}, {502, 258}, {520, 258}}, col("nose", 0xE0A878));
     bool open = lit == "mouth" || lit == "teeth";
-    Ellipse(c, 500, 285, 28, open ? 14 : 9, col("mouth", 0xC0392B));
-    if (open) c.fillRect(482, 278, 36, 7, 0xFFFFFF);
+    Ellipse(c, 502, 287, 36, open ? 14 : 9, col("mouth", 0xC0392B));
+    if (open) c.fillRect(476, 280, 52, 7, 0xFFFFFF);
     cairo_restore(cr);
 }
 
@@ -416,7 +417,7 @@ bool Symbol(DemoCanvas& c, const std::string& name, Box b, uint32_t ink, bool ha
     static const std::map<std::string, std::string> emoji = {
         {"print", "🖨️"}, {"language", "🌐"},     {"web", "🔗"},        {"speak", "🗣️"},
         {"listen", "👂"},      {"music player", "🎵"}, {"export", "🎧"},     {"delete", "🗑️"},
-        {"actor", "🧑"},    {"awards", "🏅"},    {"open", "📂"},       {"practice", "👀"},
+        {"actor", "🧑"},    {"awards", "🏅"},    {"open", "🚪"},       {"practice", "👀"},
         {"easy", "⭐"},        {"hard", "🏆"},         {"item", "🖼️"}, {"information", "ℹ️"},
         {"records", "📊"},     {"licence", "📜"},      {"read me", "📖"},    {"microphone", "🎤"}};
     std::string key = name;

@@ -38,6 +38,8 @@ void Flag(DemoCanvas& c, const std::string& layers, Box box);
 void Paint(DemoCanvas& c, uint32_t rgb, Box box);
 // The digits of n over n dots, so a child can count them.
 void NumberWithDots(DemoCanvas& c, int n, Box box);
+// Without hands it is a face for a screen that turns hands of its own and rings it with number
+// buttons, so it leaves the numbers out too.
 void ClockFace(DemoCanvas& c, Box box, ClockTime t, bool withHands = true);
 // The body figure in the body practice's screen coordinates (its parts under the hot spots),
 // moved and scaled into the box; `lit` names a part drawn in a bright colour.

@@ -18,6 +18,9 @@
 namespace parlora::DemoPictures {
 namespace {
 
+// Where the actor screen's volume knob slides (its left edge from 427 to 577, 24 high at 702).
+constexpr Rect kActorSliderTrack{427, 711, 160, 6};
+
 // Where the practice screens lay the level bar over the recording panel.
 constexpr Rect kBarInPanel{464 - 255, 714 - 682, 206, 22};
 
@@ -84,9 +87,10 @@ void FinishKeyed(DemoCanvas& c) {
 
 // An item on a white card with a coloured edge, so neighbours on a sheet stay apart.
 void ItemCard(DemoCanvas& c, Box b, const std::string& topic, int n) {
+    // Square edges: an opaque picture's corners show wherever a screen puts it.
     uint32_t edge = Hsv(std::fmod(n * 47.0 + topic.size() * 90.0, 360.0), 0.45, 0.85);
-    c.fillRoundRect(b.x + 1, b.y + 1, b.w - 2, b.h - 2, std::min(b.w, b.h) / 8.0, edge);
-    c.fillRoundRect(b.x + 4, b.y + 4, b.w - 8, b.h - 8, std::min(b.w, b.h) / 10.0, 0xFFFFFF);
+    c.fillRect(b.x, b.y, b.w, b.h, edge);
+    c.fillRect(b.x + 3, b.y + 3, b.w - 6, b.h - 6, 0xFFFFFF);
     double m = std::max(6.0, std::min(b.w, b.h) * 0.1);
     DemoArt::Item(c, topic, n, {b.x + m, b.y + m, b.w - 2 * m, b.h - 2 * m});
 }
@@ -98,7 +102,7 @@ void Background(const DemoPicture& p) {
     if (stem == "bodypracbg") {
         DemoArt::Scenery(c, stem);
         // The figure stands where the practice screen's spots point.
-        DemoArt::Figure(c, {300, 150, 340, 530});
+        DemoArt::Figure(c, {300, 150, 400, 530});
     } else if (stem == "newuserbg") {
         // The welcome screen writes the learner's name in white: an evening sky keeps it readable.
         cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, s.h);
@@ -109,6 +113,13 @@ void Background(const DemoPicture& p) {
         cairo_pattern_destroy(sky);
         for (int i = 0; i < 60; ++i)
             DemoArt::Star(c, (i * 7919) % s.w, (i * 104729) % (s.h * 2 / 3), 3 + i % 5, 0xFFF2A8);
+    } else if (stem == "chooseactbg") {
+        DemoArt::Scenery(c, stem);
+        // The track the volume slider's knob runs along.
+        const Rect& t = kActorSliderTrack;
+        c.fillRoundRect(t.x, t.y, t.w, t.h, 3, 0x505860);
+        DemoArt::Emoji(c, "🔈", {t.x - 40.0, t.y - 14.0, 30, 30});
+        DemoArt::Emoji(c, "🔊", {t.x + t.w + 10.0, t.y - 14.0, 30, 30});
     } else if (stem == "timepracbg") {
         DemoArt::Scenery(c, stem);
         // The face the hands turn on; the hour and minute buttons ring it.
@@ -222,10 +233,13 @@ void Panel(const DemoPicture& p) {
             StripFrame(c, {double(i % g.x) * s.w, double(i / g.x) * s.h, double(s.w), double(s.h)}, i, count,
                        role, false);
     } else if (role == "score" || role == "score back") {
-        // The score disc: a bright ring round a pale middle where the score is written.
-        c.fillRect(0, 0, s.w, s.h, 0x000000);
-        c.fillCircle(s.w / 2.0, s.h / 2.0, s.w / 2.0 - 1, role == "score" ? 0xF5B323 : 0x3A7BD5);
-        c.fillCircle(s.w / 2.0, s.h / 2.0, s.w * 0.36, 0xFFFBEA);
+        // The score disc on its square card: the game writes the score in yellow on the dark middle.
+        uint32_t ring = role == "score" ? 0xF5B323 : 0x3A7BD5;
+        c.fillRect(0, 0, s.w, s.h, 0x6A2C91);
+        for (int i = 0; i < 4; ++i)
+            DemoArt::Star(c, i % 2 ? s.w - 22.0 : 22.0, i / 2 ? s.h - 22.0 : 22.0, 16, 0xFFE45C);
+        c.fillCircle(s.w / 2.0, s.h / 2.0, s.w / 2.0 - 4, ring);
+        c.fillCircle(s.w / 2.0, s.h / 2.0, s.w * 0.36, 0x1E2A5A);
     } else if (role.find("level bar") != std::string::npos) {
         // The recording's progress: it grows from the left over the recording panel's trough.
         cairo_pattern_t* fill = cairo_pattern_create_linear(0, 0, s.w, 0);
@@ -238,8 +252,13 @@ void Panel(const DemoPicture& p) {
         cairo_pattern_destroy(fill);
         c.strokeRect(0, 0, s.w, s.h, 2, 0x603020);
     } else if (role.find("progress") != std::string::npos) {
-        c.fillRoundRect(0, 0, s.w, s.h, s.h / 2.0, 0x2C3E50);
-        c.fillRoundRect(3, 3, s.w - 6, s.h - 6, (s.h - 6) / 2.0, 0xECF0F1);
+        // A star for each of the ten questions: the game uncovers it from the left as they go.
+        c.fillRect(0, 0, s.w, s.h, 0x2C3E50);
+        for (int q = 0; q < 10; ++q) {
+            double cellW = s.w / 10.0;
+            c.fillRect(q * cellW + 2, 2, cellW - 4, s.h - 4, Hsv(q * 36.0, 0.45, 0.98));
+            DemoArt::Star(c, q * cellW + cellW / 2, s.h / 2.0, std::min(cellW, double(s.h)) * 0.4, 0xF5B323);
+        }
     } else if (role == "recording") {
         // A red light and a microphone on the left; on the right the trough the level bar fills,
         // at the place the practice screens put the bar over this panel.
@@ -266,7 +285,13 @@ void Panel(const DemoPicture& p) {
             DemoArt::Star(c, (i * 7919) % s.w, (i * 104729) % s.h, 8 + i % 10,
                           Lighter(0x2E5FB8, 0.3 + (i % 4) * 0.1));
     } else if (role == "cauldron") {
-        c.fillRect(0, 0, s.w, s.h, 0x000000);
+        // The pot hangs in a brick hearth, whose wall fills the picture's corners.
+        c.fillRect(0, 0, s.w, s.h, 0x8E5B3C);
+        for (int row = 0; row * 20 < s.h; ++row)
+            for (int col = -1; col * 48 < s.w; ++col)
+                c.strokeRect(col * 48 + (row % 2) * 24, row * 20, 48, 20, 2, 0x6B3F26);
+        for (int i = 0; i < 7; ++i)
+            DemoArt::Emoji(c, "🔥", {s.w * 0.18 + i * s.w * 0.09, s.h * 0.78, s.w * 0.09, s.h * 0.2});
         cairo_save(c.cr());
         cairo_translate(c.cr(), s.w / 2.0, s.h * 0.55);
         cairo_scale(c.cr(), s.w * 0.48, s.h * 0.44);
@@ -305,13 +330,14 @@ void Sprite(const DemoPicture& p) {
         DemoArt::Symbol(c, "cross", all, 0xE02020);
     } else if (role == "score circle" || role == "blob" || role == "red light" || role == "pivot" ||
                role.find("chip") == 0 || role == "cork") {
-        uint32_t fill = role == "score circle" ? 0xFFFFFF
+        // The topic menus write the score in white on the score circle.
+        uint32_t fill = role == "score circle" ? 0x3A3F9E
                         : role == "red light"  ? 0xE02020
                         : role == "pivot"      ? 0x202020
                         : role == "cork"       ? 0xB08050
                         : role == "blob"       ? 0xF0C020
                                                : 0xE5B80B;
-        c.fillCircle(cx, cy, m / 2 - 1, Darker(fill == 0xFFFFFF ? 0xF5B323 : fill, 0.7));
+        c.fillCircle(cx, cy, m / 2 - 1, role == "score circle" ? 0xF5B323 : Darker(fill, 0.7));
         c.fillCircle(cx, cy, m / 2 - std::max(2.0, m / 10), fill);
     } else if (role == "hot spot") {
         for (int i = 0; i < count; ++i) {
@@ -352,9 +378,10 @@ void Sprite(const DemoPicture& p) {
             }
         }
     } else if (role == "magnifying glass") {
-        c.fillCircle(w * 0.42, h * 0.42, m * 0.4, 0x4A3020);
-        c.fillCircle(w * 0.42, h * 0.42, m * 0.35, kKeyColour);
-        c.line(w * 0.7, h * 0.7, w * 0.95, h * 0.95, m * 0.09, 0x4A3020);
+        // The lens rims the magnified picture the countries practice puts at its centre.
+        c.line(cx + m * 0.33, cy + m * 0.33, w - 4, h - 4, m * 0.08, 0x4A3020);
+        c.fillCircle(cx, cy, m * 0.44, 0x4A3020);
+        c.fillCircle(cx, cy, m * 0.385, kKeyColour);
     } else if (role.find("slider knob") == 0) {
         c.fillRect(0, 0, w, h, 0x505860);
         c.fillRect(1, 1, w - 2, h - 2, 0xD0D8E0);
@@ -460,6 +487,11 @@ void Item(const DemoPicture& p, const std::string& style) {
             if (keyed) {
                 Keyed(c);
                 DemoArt::Item(c, topic, n, {b.x + 2, b.y + 2, b.w - 4, b.h - 4}, true);
+            } else if (PathHas(p, "MGCountries")) {
+                // Seen through the magnifying glass: the flag in a round lens, the night sky round it.
+                c.fillRect(b.x, b.y, b.w, b.h, kGlobeSky);
+                c.fillCircle(b.x + b.w / 2, b.y + b.h / 2, std::min(b.w, b.h) / 2 - 1, 0xDDEEFF);
+                DemoArt::Item(c, topic, n, {b.x + b.w * 0.15, b.y + b.h * 0.15, b.w * 0.7, b.h * 0.7});
             } else if (topic == "CY" && s.h <= 100) {
                 DemoArt::Item(c, topic, n, b); // the flag itself fills the picture
             } else {
@@ -655,20 +687,17 @@ void Actor(const DemoPicture& p) {
     Save(c, p.outPath);
 }
 
+// The boards the actor screen lays its thumbnails on: male actors on the left, female on the right.
 void Thumbs(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 896, 226);
     DemoCanvas c(s.w, s.h, 0xE8E0D0);
-    // "2thumbs.png" holds two actors of each sex: males on the top half, females below.
-    std::string stem = std::filesystem::path(p.outPath).stem().string();
-    int n = std::clamp(std::atoi(stem.c_str()), 1, 8);
-    for (int row = 0; row < 2; ++row)
-        for (int i = 0; i < n; ++i) {
-            double w = double(s.w) / n, h = s.h / 2.0;
-            c.fillRoundRect(i * w + 4, row * h + 4, w - 8, h - 8, 8, row == 0 ? 0xA0B0E0 : 0xE0A0B0);
-            std::string actor = std::string(row == 0 ? "Male" : "Female") + std::to_string(i + 1);
-            double fw = std::min(w - 8, (h - 8) * 0.85);
-            ActorFace(c, {i * w + (w - fw) / 2, row * h + 4, fw, h - 8}, actor, 0, 0, false, false);
-        }
+    DemoArt::Scenery(c, "ChooseAct");
+    c.fillRoundRect(8, 8, s.w / 2.0 - 16, s.h - 16, 20, 0xA0B0E0);
+    c.fillRoundRect(s.w / 2.0 + 8, 8, s.w / 2.0 - 16, s.h - 16, 20, 0xE0A0B0);
+    for (int i = 0; i < 6; ++i) {
+        DemoArt::Star(c, 30 + i * 70.0, 28, 10, 0xFFF2A8);
+        DemoArt::Star(c, s.w / 2.0 + 30 + i * 70.0, 28, 10, 0xFFF2A8);
+    }
     Save(c, p.outPath);
 }
 
@@ -709,11 +738,13 @@ struct PlacedWord {
     Rect box; // in screen coordinates
 };
 
-void PlacedCaptions(const DemoPicture& p, Rect at, uint32_t paper, const std::vector<PlacedWord>& words) {
+void PlacedCaptions(const DemoPicture& p, Rect at, uint32_t paper, const std::vector<PlacedWord>& words,
+                    int maxPx = 26) {
     DemoCanvas c(at.w, at.h, paper);
-    for (const PlacedWord& w : words)
-        c.text(w.text, w.box.x - at.x, w.box.y - at.y, w.box.w, w.box.h, 0x14284B, std::min(26, w.box.h),
-               true);
+    for (const PlacedWord& w : words) {
+        Rect b = w.box.intersect(at); // a word never runs off its picture
+        c.text(w.text, b.x - at.x, b.y - at.y, b.w, b.h, 0x14284B, std::min(maxPx, b.h), true);
+    }
     Save(c, p.outPath);
 }
 
@@ -765,7 +796,8 @@ void TopicCaptions(const DemoPicture& p) {
          {w[2], below(kTopicEasy, 110, 26)},
          {w[3], below(kTopicHard, 120, 26)},
          {w[4], below(kTopicPrint, 150,
-                      kTopicCaptions.y + kTopicCaptions.h - (kTopicPrint.y + kTopicPrint.h) - 1)}});
+                      kTopicCaptions.y + kTopicCaptions.h - (kTopicPrint.y + kTopicPrint.h) - 1)}},
+        16);
 }
 
 // The main menu's board: a disc under each section with the topic's name in its lower part,
