@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/StringUtil.h"
+#include "display/PictDecoder.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -77,6 +78,10 @@ DecodedPicture PictureDecoder::DecodePng(const uint8_t* data, size_t size) {
     }
     png_set_read_fn(png, &src, PngRead);
     png_set_sig_bytes(png, 8);
+    // Chunks we never use are skipped unread: libpng would allocate a text or profile chunk at the
+    // length its header claims before reading it, gigabytes for a file of a hundred bytes.
+    static const png_byte kSkipped[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkipped, 6);
     png_read_info(png, info);
     png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
     int type = png_get_color_type(png, info);
@@ -269,9 +274,11 @@ DecodedPicture PictureDecoder::Decode(std::string_view fileName, const uint8_t* 
     if (endsWith(".png")) return DecodePng(data, size);
     if (endsWith(".jpg") || endsWith(".jpeg")) return DecodeJpeg(data, size);
     if (endsWith(".bmp")) return DecodeBmp(data, size);
+    if (endsWith(".pct") || endsWith(".pict")) return PictDecoder::Decode(data, size);
     if (size >= 8 && png_sig_cmp(data, 0, 8) == 0) return DecodePng(data, size);
     if (size >= 2 && data[0] == 0xFF && data[1] == 0xD8) return DecodeJpeg(data, size);
     if (size >= 2 && data[0] == 'B' && data[1] == 'M') return DecodeBmp(data, size);
+    if (PictDecoder::HasSignature(data, size)) return PictDecoder::Decode(data, size);
     throw PBException("Unknown picture format");
 }
 

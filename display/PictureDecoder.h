@@ -1,7 +1,8 @@
 #pragma once
 // Picture decoders: bytes in, 32-bit picture out, or PBException with the decoder's reason.
 // Supported: PNG (every colour type, 16-bit stripped, interlaced), baseline and progressive JPEG
-// (grey, YCbCr, CMYK and Adobe's inverted CMYK), Windows BMP (uncompressed 8/24/32-bit, BITFIELDS 32-bit).
+// (grey, YCbCr, CMYK and Adobe's inverted CMYK), Windows BMP (uncompressed 8/24/32-bit, BITFIELDS 32-bit),
+// Macintosh PICT (display/PictDecoder.h).
 #include "core/Surface.h"
 
 #include <cstddef>

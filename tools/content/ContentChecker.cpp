@@ -2,6 +2,8 @@
 
 #include "core/Errors.h"
 #include "core/PathResolver.h"
+#include "display/DIBRender.h"
+#include "display/MemoryDIB.h"
 #include "display/PictureDecoder.h"
 #include "media/MediaDecoder.h"
 #include "media/WaveFile.h"
@@ -67,7 +69,8 @@ std::string DescribeMedia(const std::string& file) {
 }
 
 bool IsPictureName(const std::string& ext) {
-    return ext == ".png" || ext == ".jpg" || ext == ".jpeg" || ext == ".bmp";
+    return ext == ".png" || ext == ".jpg" || ext == ".jpeg" || ext == ".bmp" || ext == ".pct" ||
+           ext == ".pict";
 }
 
 // The file a sound pattern stands for: ".aif" before ".mp3"; empty when neither exists.
@@ -104,6 +107,14 @@ bool ContentChecker::Info(const std::string& file, std::ostream& out) {
         out << file << ": unreadable: " << e.what() << "\n";
         return false;
     }
+}
+
+void ContentChecker::Convert(const std::string& in, const std::string& outPng) {
+    TMemoryDIB picture;
+    picture.LoadFromFile(PathResolver::Resolve(in));
+    Surface shown(picture.Width(), picture.Height(), 0xFF000000u);
+    DIBRender::DrawPicture(shown, shown.bounds(), 0, 0, picture, picture.Pixels().bounds(), 0, 100.0, 100.0);
+    shown.savePng(outPng);
 }
 
 CheckSummary ContentChecker::Check(const std::string& dataDir, std::ostream& out) {

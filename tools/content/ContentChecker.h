@@ -1,6 +1,7 @@
 #pragma once
 // What our own decoders make of content files: one file ("info") or a whole data directory
-// checked against the manifest ("check"). Garbage files give a line with the decoder's message.
+// checked against the manifest ("check"), or one picture written out as the course draws it ("convert").
+// Garbage files give a line with the decoder's message.
 #include "tools/content/Manifest.h"
 
 #include <ostream>
@@ -22,6 +23,9 @@ class ContentChecker {
     static std::string Describe(const std::string& file);
     // Prints the line (or "<file>: unreadable: <message>"); false when unreadable.
     static bool Info(const std::string& file, std::ostream& out);
+    // Writes `in` as a PNG of what the course draws: decoded as it loads pictures, then drawn onto
+    // black (masked pictures blend there). Throws AppError with the loader's message.
+    static void Convert(const std::string& in, const std::string& outPng);
     // One line per missing required file and per unreadable file, then
     // "N missing, M unreadable, K checked".
     static CheckSummary Check(const std::string& dataDir, std::ostream& out);

@@ -13,7 +13,8 @@ namespace {
 int Usage() {
     std::cerr << "usage: parlora-content demo [--no-custom] [--if-changed] [--jobs=N] OUT_DIR\n"
                  "       parlora-content check DATA_DIR\n"
-                 "       parlora-content info FILE...\n";
+                 "       parlora-content info FILE...\n"
+                 "       parlora-content convert PICTURE OUT.png\n";
     return 2;
 }
 
@@ -48,6 +49,10 @@ int main(int argc, char** argv) {
             for (int i = 2; i < argc; ++i)
                 ok = ContentChecker::Info(argv[i], std::cout) && ok;
             return ok ? 0 : 1;
+        }
+        if (std::strcmp(argv[1], "convert") == 0 && argc == 4) {
+            ContentChecker::Convert(argv[2], argv[3]);
+            return 0;
         }
         if (std::strcmp(argv[1], "check") == 0 && argc == 3) {
             if (!PathResolver::IsDirectory(argv[2])) {
