@@ -1,5 +1,5 @@
-// parlora [--headless] [--script=FILE] [course options: force quiz remote=n target=n timeout=m source=n
-//         data=path cdname=name]
+// parlora [--headless] [--script=FILE] [--seed=N] [course options: force quiz remote=n target=n
+//         timeout=m source=n data=path cdname=name]
 #include "activities/ActivityScreens.h"
 #include "front/FrontScreens.h"
 #include "platform/MemoryTuning.h"
@@ -11,14 +11,30 @@
 #include "shell/ScreenFactory.h"
 #include "users/UserScreens.h"
 
+#include <charconv>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 using namespace parlora;
+
+static const char kUsage[] =
+    "usage: parlora [--headless [--script=FILE] [--seed=N]] [force] [quiz] [remote=n] [target=n] "
+    "[timeout=minutes] [source=n] [data=path] [cdname=name]";
+
+// A whole number of 0 to 4294967295: the random streams take 32 bits of the counter, so a larger
+// one would only repeat a smaller one's draws.
+static std::optional<uint32_t> ParseSeed(const std::string& text) {
+    uint32_t seed = 0;
+    const char* end = text.data() + text.size();
+    auto [at, error] = std::from_chars(text.data(), end, seed);
+    if (text.empty() || error != std::errc() || at != end) return std::nullopt;
+    return seed;
+}
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
@@ -29,6 +45,7 @@ int main(int argc, char** argv) {
     RegisterActivityScreens(TScreenFactory::Instance());
     bool headless = false;
     std::string script;
+    std::optional<uint32_t> seed;
     std::vector<std::string> courseArgs;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -36,17 +53,29 @@ int main(int argc, char** argv) {
             headless = true;
         } else if (a.rfind("--script=", 0) == 0) {
             script = a.substr(9);
+        } else if (a.rfind("--seed=", 0) == 0) {
+            seed = ParseSeed(a.substr(7));
+            if (!seed) {
+                std::fprintf(stderr, "parlora: --seed needs a whole number of 0 to 4294967295\n%s\n", kUsage);
+                return 2;
+            }
         } else if (a == "--help") {
-            std::puts("usage: parlora [--headless [--script=FILE]] [force] [quiz] [remote=n] [target=n] "
-                      "[timeout=minutes] [source=n] [data=path] [cdname=name]");
+            std::puts(kUsage);
             return 0;
         } else {
             courseArgs.push_back(a);
         }
     }
+    if (seed && !headless) {
+        // The real clock's counter cannot be set.
+        std::fprintf(stderr, "parlora: --seed needs --headless\n%s\n", kUsage);
+        return 2;
+    }
     try {
         if (headless) {
             auto platform = std::make_unique<HeadlessPlatform>();
+            // Before the course starts: it seeds its random streams from this counter.
+            if (seed) platform->fakeClock().setPerfCounter(*seed);
             if (!script.empty()) {
                 std::string error;
                 if (!platform->loadScript(script, error)) {
@@ -57,7 +86,12 @@ int main(int argc, char** argv) {
             TForm_Main main(*platform, courseArgs);
             platform->setScriptHost(&main);
             int code = main.Run();
-            return platform->scriptFailed() ? 1 : code;
+            if (platform->scriptFailed()) return 1;
+            if (size_t line = platform->lineNotRun()) {
+                std::fprintf(stderr, "script line %zu not run: the course ended\n", line);
+                return code != 0 ? code : 1;
+            }
+            return code;
         }
         auto platform = std::make_unique<SdlPlatform>();
         TForm_Main main(*platform, courseArgs);

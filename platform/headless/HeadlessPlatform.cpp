@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace parlora {
@@ -149,8 +150,24 @@ bool HeadlessPlatform::loadScript(const std::string& path, std::string& error) {
 void HeadlessPlatform::setScriptLines(std::vector<std::string> lines) {
     script_ = std::move(lines);
     nextLine_ = 0;
+    steps_.clear();
+    waiting_ = false;
     finished_ = false;
     failed_ = false;
+}
+
+static bool Significant(const std::string& raw) {
+    std::string line = Trim(raw);
+    return !line.empty() && line[0] != '#';
+}
+
+size_t HeadlessPlatform::lineNotRun() const {
+    if (finished_) return 0;
+    bool cutShort = !steps_.empty() || (waiting_ && clock_.nowMs() < waitUntil_);
+    if (cutShort && nextLine_ > 0) return nextLine_;
+    for (size_t i = nextLine_; i < script_.size(); ++i)
+        if (Significant(script_[i])) return i + 1;
+    return 0;
 }
 
 void HeadlessPlatform::fail(const std::string& why) {
@@ -158,6 +175,49 @@ void HeadlessPlatform::fail(const std::string& why) {
     failed_ = true;
     finished_ = true;
     if (dispatcher_) dispatcher_->quit(1);
+}
+
+void HeadlessPlatform::startWait(uint64_t ms) {
+    waiting_ = true;
+    waitUntil_ = clock_.nowMs() + ms;
+}
+
+// Exactly `count` whole numbers separated by blanks.
+static std::optional<std::vector<int>> Numbers(const std::string& arg, size_t count) {
+    std::istringstream is(arg);
+    std::vector<int> numbers;
+    for (std::string word; is >> word;) {
+        auto n = ParseInt(word);
+        if (!n) return std::nullopt;
+        numbers.push_back(int(*n));
+    }
+    if (numbers.size() != count) return std::nullopt;
+    return numbers;
+}
+
+static InputEvent Mouse(InputEvent::Kind kind, int x, int y) {
+    InputEvent e;
+    e.kind = kind;
+    e.x = x;
+    e.y = y;
+    e.button = MouseButton::Left;
+    return e;
+}
+
+void HeadlessPlatform::queueDrag(int x1, int y1, int x2, int y2, int ms) {
+    // A move every 20 ms or so, so that timers and the screen see the way between; a very long
+    // drag moves less often rather than queueing without end.
+    constexpr int kStepMs = 20, kMostMoves = 500;
+    int moves = std::clamp((ms + kStepMs - 1) / kStepMs, 1, kMostMoves);
+    int64_t doneMs = 0;
+    for (int i = 1; i <= moves; ++i) {
+        int64_t atMs = int64_t(ms) * i / moves;
+        int x = int(x1 + (int64_t(x2) - x1) * i / moves);
+        int y = int(y1 + (int64_t(y2) - y1) * i / moves);
+        steps_.push_back({uint32_t(atMs - doneMs), Mouse(InputEvent::Kind::MouseMove, x, y)});
+        doneMs = atMs;
+    }
+    steps_.push_back({0, Mouse(InputEvent::Kind::MouseUp, x2, y2)});
 }
 
 static std::string KeyName(const std::string& name) {
@@ -197,11 +257,23 @@ void HeadlessPlatform::runScriptLine(const std::string& raw, std::vector<InputEv
         InputEvent e;
         if (!(is >> e.x >> e.y)) return fail("move needs X Y: " + line);
         out.push_back(e);
+    } else if (cmd == "down" || cmd == "up") {
+        auto at = Numbers(arg, 2);
+        if (!at) return fail(cmd + " needs X Y: " + line);
+        int x = (*at)[0], y = (*at)[1];
+        out.push_back(Mouse(InputEvent::Kind::MouseMove, x, y));
+        out.push_back(Mouse(cmd == "down" ? InputEvent::Kind::MouseDown : InputEvent::Kind::MouseUp, x, y));
+    } else if (cmd == "drag") {
+        auto v = Numbers(arg, 5);
+        if (!v || (*v)[4] < 0) return fail("drag needs X1 Y1 X2 Y2 MS: " + line);
+        const std::vector<int>& n = *v;
+        out.push_back(Mouse(InputEvent::Kind::MouseMove, n[0], n[1]));
+        out.push_back(Mouse(InputEvent::Kind::MouseDown, n[0], n[1]));
+        queueDrag(n[0], n[1], n[2], n[3], n[4]);
     } else if (cmd == "wait") {
         auto ms = ParseInt(arg);
         if (!ms || *ms < 0) return fail("wait needs milliseconds: " + line);
-        waiting_ = true;
-        waitUntil_ = clock_.nowMs() + uint64_t(*ms);
+        startWait(uint64_t(*ms));
     } else if (cmd == "type") {
         InputEvent e;
         e.kind = InputEvent::Kind::Text;
@@ -242,6 +314,18 @@ void HeadlessPlatform::waitEvents(int64_t timeoutMs, std::vector<InputEvent>& ou
         if (timeoutMs > 0) target = std::min(target, now + uint64_t(timeoutMs));
         clock_.set(target);
         if (clock_.nowMs() >= waitUntil_) waiting_ = false;
+        return;
+    }
+    // A drag goes on to its end before the next line.
+    if (!steps_.empty()) {
+        Step& step = steps_.front();
+        if (step.afterMs > 0) {
+            startWait(step.afterMs);
+            step.afterMs = 0;
+            return;
+        }
+        out.push_back(step.event);
+        steps_.pop_front();
         return;
     }
     // One line per idle moment, so the program handles each step before the next.

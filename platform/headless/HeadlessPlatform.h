@@ -4,6 +4,7 @@
 #include "platform/Dispatcher.h"
 #include "platform/Platform.h"
 
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -158,13 +159,24 @@ class HeadlessPlatform : public IPlatform {
     void setScriptLines(std::vector<std::string> lines);
     void setScriptHost(IScriptHost* host) { host_ = host; }
     bool scriptFailed() const { return failed_; }
+    // Once the course has ended: the first script line not run to its end (a wait or a drag cut
+    // short counts), or 0 when nothing but blanks and comments was left.
+    size_t lineNotRun() const;
     // Scripted input: drives the program when it is idle.
     void waitEvents(int64_t timeoutMs, std::vector<InputEvent>& out) override;
     void wake() override {}
 
   private:
+    // One input event of a drag, sent once its share of the drag's time has passed.
+    struct Step {
+        uint32_t afterMs;
+        InputEvent event;
+    };
+
     void fail(const std::string& why);
+    void startWait(uint64_t ms);
     void runScriptLine(const std::string& line, std::vector<InputEvent>& out);
+    void queueDrag(int x1, int y1, int x2, int y2, int ms);
 
     FakeClock clock_;
     HeadlessDisplay display_;
@@ -175,7 +187,8 @@ class HeadlessPlatform : public IPlatform {
     Dispatcher* dispatcher_ = nullptr;
     IScriptHost* host_ = nullptr;
     std::vector<std::string> script_;
-    size_t nextLine_ = 0;
+    size_t nextLine_ = 0;    // lines begun so far; the one running is nextLine_ (counted from 1)
+    std::deque<Step> steps_; // the rest of a drag, run before the next line
     bool waiting_ = false;
     uint64_t waitUntil_ = 0;
     bool failed_ = false;

@@ -26,6 +26,9 @@ struct EasyGameDriver {
 
     std::string config; // more lines of the configuration's "Defaults"
 
+    // The performance counter the course's clock starts with, which seeds each game's questions.
+    void UseSeed(uint64_t seed) { course.platform.fakeClock().setPerfCounter(seed); }
+
     void Open(int code, std::vector<std::string> args = {"target=3", "source=1"},
               const std::function<void()>& beforeStart = {}) {
         course.Prepare({{"sconfig.txt", "[Defaults]\r\nNewUser=0\r\n" + config}});
@@ -120,6 +123,23 @@ struct EasyGameDriver {
                                  key, "");
     }
 };
+
+// The game tests play once for each of these counters, so that every rule is checked on several
+// draws of questions and not only on the one a fixed clock gives.
+inline const std::vector<uint64_t>& GameSeeds() {
+    static const std::vector<uint64_t> seeds{123456789, 20261209, 3141592653};
+    return seeds;
+}
+
+// `Fixture` (which holds an EasyGameDriver `d`) played with the parameter's seed; instantiate with
+// INSTANTIATE_TEST_SUITE_P(Seeds, Name, ::testing::ValuesIn(test::GameSeeds()), test::SeedName).
+template <class Fixture> struct SeededGame : Fixture, ::testing::WithParamInterface<uint64_t> {
+    SeededGame() { this->d.UseSeed(this->GetParam()); }
+};
+
+inline std::string SeedName(const ::testing::TestParamInfo<uint64_t>& info) {
+    return "seed" + std::to_string(info.param);
+}
 
 // What a game's score comes to: each wrong click takes two (not below 0), each right one adds five.
 inline std::vector<int> ExpectedScores(const std::vector<int>& wrongClicks) {

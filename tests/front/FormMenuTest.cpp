@@ -230,6 +230,37 @@ TEST(MainMenu, SliderSetsTheVolumeAndPlaysASample) {
     EXPECT_EQ(knob.Left(), 432);
 }
 
+TEST(MainMenu, ScriptedDragTakesTheSliderThroughEveryStepAndReleasesAtTheEnd) {
+    MenuCourse c;
+    c.OpenMenu();
+    TDIBImage& knob = c.E<TDIBImage>("DIBI_Slider");
+    const uint16_t before = c.platform.volume().get();
+    int pressX = knob.Left() + 4, y = knob.Top() + 10;
+    // What a timer sees of the volume while the drag goes on.
+    std::vector<uint16_t> seen;
+    c.main->dispatcher().setTimer(10, true, [&] { seen.push_back(c.platform.volume().get()); });
+    size_t played = c.platform.headlessAudioOut().log().size();
+    uint64_t start = c.platform.fakeClock().nowMs();
+    c.platform.setScriptLines({Format("drag %d %d 300 %d 200", pressX, y, y)});
+    c.main->dispatcher().run(); // until the script has ended
+    EXPECT_FALSE(c.platform.scriptFailed());
+    EXPECT_EQ(c.platform.fakeClock().nowMs() - start, 200u);
+    EXPECT_EQ(c.platform.volume().get(), 0);
+    EXPECT_EQ(knob.Left(), TForm_Menu::kSliderMin);
+    ASSERT_GE(seen.size(), 19u);
+    std::set<uint16_t> between;
+    for (size_t i = 0; i < seen.size(); ++i) {
+        if (i > 0) EXPECT_LE(seen[i], seen[i - 1]) << "the knob only goes down";
+        if (seen[i] > 0 && seen[i] < before) between.insert(seen[i]);
+    }
+    EXPECT_GE(between.size(), 4u) << "the volume passes through the steps of the way";
+    // One sample when the button is let go, at the end of the drag.
+    const auto& log = c.platform.headlessAudioOut().log();
+    ASSERT_EQ(log.size(), played + 1);
+    EXPECT_NE(ToLowerAscii(log.back().label).find("bing.wav"), std::string::npos);
+    EXPECT_EQ(log.back().startMs, start + 200);
+}
+
 TEST(MainMenu, SliderFollowsVolumeChangesFromElsewhere) {
     MenuCourse c;
     c.OpenMenu();

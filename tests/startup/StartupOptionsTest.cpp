@@ -132,6 +132,22 @@ TEST_F(MainWindowFixture, LanguageBlockErrorsFailTheStartUpWithTheirText) {
               std::string::npos);
 }
 
+TEST_F(MainWindowFixture, ClockCounterSetBeforeTheStartSeedsTheQuestions) {
+    // Where the question stream stands once the course has started on a clock with this counter.
+    auto streamAfterStart = [this](uint64_t counter) {
+        HeadlessPlatform p;
+        p.fakeClock().setPerfCounter(counter);
+        TForm_Main main(p, {});
+        main.folders().ProgramDir = tmp / "course";
+        EXPECT_TRUE(main.InitialiseCourse());
+        return main.random().shared.seed();
+    };
+    EXPECT_EQ(streamAfterStart(5), streamAfterStart(5));
+    EXPECT_NE(streamAfterStart(5), streamAfterStart(6));
+    // Only 32 bits of the counter count, which is why a seed is at most 4294967295.
+    EXPECT_EQ(streamAfterStart(5), streamAfterStart(5 + (uint64_t(1) << 32)));
+}
+
 TEST_F(MainWindowFixture, InactivityTimeOutClosesAfterMinutesWithoutALeftClick) {
     setenv("PARLORA_HOME", (tmp / "course").c_str(), 1);
     TForm_Main main(platform, {"timeout=5"});
@@ -142,6 +158,8 @@ TEST_F(MainWindowFixture, InactivityTimeOutClosesAfterMinutesWithoutALeftClick) 
     EXPECT_EQ(main.Run(), 0);
     EXPECT_TRUE(main.timedOut());
     EXPECT_FALSE(platform.scriptFailed());
+    // The course ended during the last wait, which the script had not run to its end.
+    EXPECT_EQ(platform.lineNotRun(), 7u);
     unsetenv("PARLORA_HOME");
 }
 
