@@ -6,6 +6,7 @@ void RegisterActivityScreens(TScreenFactory& factory) {
     RegisterWordAndButtonPractices(factory);
     RegisterPicturePractices(factory);
     RegisterEasyGames(factory);
+    RegisterHardGames(factory);
 }
 
 } // namespace parlora

@@ -10,5 +10,7 @@ void RegisterWordAndButtonPractices(TScreenFactory& factory);
 void RegisterPicturePractices(TScreenFactory& factory);
 // The easy games of first words, phrases and food.
 void RegisterEasyGames(TScreenFactory& factory);
+// The hard games of first words, phrases and the scenes (food, body, shopping).
+void RegisterHardGames(TScreenFactory& factory);
 
 } // namespace parlora

@@ -5,8 +5,10 @@
 //   easy game, with every picture already decoded once (as on a second visit) and cold;
 // - a click on a word of the first-words practice to the first sample of that word at the sound
 //   device (the word not yet in the screen's players), through the real SDL output;
-// - the peak resident memory of a session that visits every screen.
+// - the peak resident memory of a session that visits every screen;
+// - a whole hard game in headless virtual time, from the request to the return to its menu.
 #include "activities/ActivityScreens.h"
+#include "activities/FormHardGame.h"
 #include "display/PictureCache.h"
 #include "engine/FormScreen.h"
 #include "front/FrontScreens.h"
@@ -40,8 +42,9 @@ using Steady = std::chrono::steady_clock;
 const char* const kDemo = PARLORA_BINARY_DIR "/demo/parlora";
 
 // The screens built so far, by router code: start, main menu, a topic menu, the nine practice
-// screens (first words and phrases share a class) and the easy games.
-const std::vector<int> kScreens = {1, 9, 14, 15, 21, 26, 31, 36, 41, 46, 51, 56, 17, 23, 33};
+// screens (first words and phrases share a class), the easy games and the hard games.
+const std::vector<int> kScreens = {1,  9,  14, 15, 21, 26, 31, 36, 41, 46,
+                                   51, 56, 17, 23, 33, 18, 34, 24, 39, 54};
 
 // A private course folder whose data entries link to the demo's, private records, Fast on.
 std::string MakeCourse() {
@@ -178,6 +181,46 @@ void BM_WordClickToFirstSample(benchmark::State& state) {
     state.counters["p95_ms"] = Percentile(latencies, 0.95);
 }
 BENCHMARK(BM_WordClickToFirstSample)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(42);
+
+// A whole hard game on the headless platform: virtual time runs as fast as the CPU allows, and the
+// question is answered right as soon as it is asked (the self-playing run answers by itself).
+void BM_WholeHardGame(benchmark::State& state) {
+    Course course(false);
+    if (!course.error.empty()) return state.SkipWithError(course.error.c_str());
+    auto& headless = static_cast<HeadlessPlatform&>(*course.platform);
+    const int code = int(state.range(0));
+    std::string label;
+    for (auto _ : state) {
+        course.Show(9);
+        auto t0 = Steady::now();
+        course.Show(code);
+        label = course.main->currentScreenClass();
+        for (int step = 0; step < 20000; ++step) {
+            auto* game = dynamic_cast<TForm_HardGame*>(course.main->currentScreen());
+            if (!game) break;
+            TKaStateList& list = game->stateList();
+            if (list.CurrentIndex() == list.IndexOfState("SayWord") && KaHas(list.Armed(), katMouseAction))
+                list.MouseAction(game->targetPosition());
+            course.main->dispatcher().advance(headless.fakeClock(), 50);
+            course.main->dispatcher().runUntilIdle();
+        }
+        double ms = std::chrono::duration<double, std::milli>(Steady::now() - t0).count();
+        if (dynamic_cast<TForm_HardGame*>(course.main->currentScreen()))
+            return state.SkipWithError("the game did not end");
+        state.SetIterationTime(ms / 1000.0);
+    }
+    state.SetLabel(label);
+}
+BENCHMARK(BM_WholeHardGame)
+    ->Arg(18)
+    ->Arg(19)
+    ->Arg(34)
+    ->Arg(24)
+    ->Arg(39)
+    ->Arg(54)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 // Visits every screen twice and reports the process's peak resident memory.
 void BM_PeakMemoryEveryScreen(benchmark::State& state) {

@@ -50,8 +50,10 @@ std::vector<std::vector<SceneButton>> Scenes(const std::string& topic, int w, in
     int items = std::max(1, TopicItems(topic));
     TRandomStream random(uint32_t(items * 7919 + int(topic.size())));
     std::vector<std::vector<SceneButton>> scenes;
-    // Places on a 4 x 2 grid in the picture's open middle, clear of the bottom button strip.
-    const int cols = 4, rows = 2, left0 = 90, top0 = 150, cellW = 220, cellH = 220;
+    // Places on a 4 x 2 grid in the picture's open middle: clear of the score and question bar
+    // above, and of the actors (from y 424) and the bottom button strip below.
+    const int cols = 4, rows = 2, left0 = 90, cellW = 220;
+    const int rowTops[rows] = {196, 356};
     for (int s = 0; s < 10; ++s) {
         int count = 6 + int(random.Next(3));
         std::vector<int> pool;
@@ -63,8 +65,7 @@ std::vector<std::vector<SceneButton>> Scenes(const std::string& topic, int w, in
             int item = pool[pick];
             pool.erase(pool.begin() + long(pick));
             int col = b % cols, row = b / cols % rows;
-            scene.push_back(
-                {left0 + col * cellW + (cellW - w) / 2, top0 + row * cellH + (cellH - h) / 2, item});
+            scene.push_back({left0 + col * cellW + (cellW - w) / 2, rowTops[row], item});
         }
         scenes.push_back(std::move(scene));
     }
