@@ -3,7 +3,9 @@
 #include "core/Errors.h"
 #include "core/StringUtil.h"
 
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -372,6 +374,42 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
         ::close(dir);
     }
     return true;
+}
+
+bool IsAtomicWriteTempName(std::string_view tempName, std::string_view name) {
+    // "." + name + "." + six letters or digits.
+    if (tempName.size() != name.size() + 8 || tempName[0] != '.' || tempName[name.size() + 1] != '.')
+        return false;
+    if (tempName.substr(1, name.size()) != name) return false;
+    for (char c : tempName.substr(name.size() + 2))
+        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+int RemoveLeftoverWrites(const std::string& folder, std::string_view prefix, std::string_view suffix,
+                         int minAgeSeconds) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec), end;
+    if (ec) return 0;
+    const auto now = fs::file_time_type::clock::now();
+    int removed = 0;
+    for (; it != end; it.increment(ec)) {
+        if (ec) break;
+        std::string file = it->path().filename().string();
+        if (file.size() <= 8) continue;
+        std::string_view name = std::string_view(file).substr(1, file.size() - 8);
+        if (!IsAtomicWriteTempName(file, name)) continue;
+        if (name.size() < prefix.size() + suffix.size() || !IEquals(name.substr(0, prefix.size()), prefix) ||
+            !IEquals(name.substr(name.size() - suffix.size()), suffix))
+            continue;
+        // Not a link: only files this program made.
+        if (!it->is_regular_file(ec) || it->is_symlink(ec)) continue;
+        auto written = fs::last_write_time(it->path(), ec);
+        if (ec || now - written < std::chrono::seconds(minAgeSeconds)) continue;
+        if (fs::remove(it->path(), ec)) ++removed;
+    }
+    return removed;
 }
 
 } // namespace parlora

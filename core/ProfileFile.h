@@ -67,4 +67,14 @@ class ProfileFile {
 // Returns false with errno set on failure, leaving the old file as it was.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// The temporary name WriteFileAtomically uses for a file called `name`, with the six characters
+// that mkstemp fills in: ".name.XXXXXX".
+bool IsAtomicWriteTempName(std::string_view tempName, std::string_view name);
+// Removes from `folder` the temporary files a writer killed between writing and renaming left
+// behind, for files whose names start with `prefix` and end with `suffix` (letter case ignored).
+// Only regular files at least `minAgeSeconds` old: a folder shared by several computers may hold
+// another program's write in flight. Returns how many were removed.
+int RemoveLeftoverWrites(const std::string& folder, std::string_view prefix, std::string_view suffix,
+                         int minAgeSeconds);
+
 } // namespace parlora

@@ -87,8 +87,14 @@ void TForm_Practice::DIBButton_RecordClick() {
     record_->SetVisible(true);
     bar_->SetVisible(true);
     StopAllSounds();
-    StartRecording(kRecordMs);
+    // Before the start, for the same reason as playback: a take can end inside StartRecording.
     InstallStopHook(true);
+    try {
+        StartRecording(kRecordMs);
+    } catch (...) {
+        RestoreHook();
+        throw;
+    }
 }
 
 void TForm_Practice::RecordProgress(int percent) {
@@ -107,8 +113,9 @@ void TForm_Practice::RecordEnded() {
 void TForm_Practice::DIBButton_PlayClick() {
     SetSequence(false);
     playback_->SetVisible(true);
-    PlayRecording();
+    // Before the play: an empty take ends inside PlayRecording and takes the hook away again.
     InstallStopHook(false);
+    PlayRecording();
 }
 
 void TForm_Practice::RecordPlayEnded() {
@@ -127,12 +134,24 @@ void TForm_Practice::DIBButton_SeqClick() {
         StopAllSounds();
     } else {
         SetSequence(true);
-        SequenceStep();
+        Step();
     }
+}
+
+void TForm_Practice::Step() {
+    // The word still sounding is stopped by the step; its end is no reason for the pause.
+    stepping_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{stepping_};
+    SequenceStep();
 }
 
 void TForm_Practice::PlayEnded() {
     if (!sequence_) return;
+    // A stop is no end: the pause starts when the word has been heard to its end.
+    if (stepping_ && StoppingSounds()) return;
     if (seqTimer_) main_.dispatcher().killTimer(seqTimer_);
     seqTimer_ = main_.dispatcher().setTimer(
         kSequencePauseMs, false, [this] { SeqTimer(); }, guard());
@@ -140,7 +159,7 @@ void TForm_Practice::PlayEnded() {
 
 void TForm_Practice::SeqTimer() {
     seqTimer_ = 0;
-    if (sequence_) SequenceStep();
+    if (sequence_) Step();
 }
 
 void TForm_Practice::SetSequence(bool on) {

@@ -51,6 +51,8 @@ class TForm_Practice : public TForm_Screen {
     TPracticeTopic topic_;
 
   private:
+    // SequenceStep, with the ends of the sounds it stops ignored.
+    void Step();
     void InstallStopHook(bool recording);
     void RestoreHook();
     void SeqTimer();
@@ -60,6 +62,7 @@ class TForm_Practice : public TForm_Screen {
     int fullBarWidth_ = 206;
     bool sequence_ = false;
     bool hookInstalled_ = false;
+    bool stepping_ = false;
     TimerId seqTimer_ = 0;
 };
 

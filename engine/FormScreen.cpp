@@ -243,7 +243,16 @@ void TForm_Screen::PlaySelected() {
         current_->Play();
 }
 
+namespace {
+struct Counting {
+    int& depth;
+    explicit Counting(int& d) : depth(d) { ++depth; }
+    ~Counting() { --depth; }
+};
+} // namespace
+
 void TForm_Screen::StopSelected() {
+    Counting stopping(stopping_);
     if (mediaCurrent_)
         media().StopMedia();
     else if (current_)
@@ -251,6 +260,7 @@ void TForm_Screen::StopSelected() {
 }
 
 void TForm_Screen::StopAllSounds() {
+    Counting stopping(stopping_);
     recorder_->StopRecording();
     recorder_->Stop();
     for (auto& p : players_)

@@ -49,11 +49,16 @@ class TForm_Screen : public TDIBScreen {
     void PlaySelected();
     void StopSelected();
     void StopAllSounds();
+    // True while StopSelected or StopAllSounds runs: a PlayEnded raised then comes from a stop,
+    // not from a sound heard to its end.
+    bool StoppingSounds() const { return stopping_ > 0; }
     // The file of the current cached player, or of the media player; empty when none.
     std::string SelectedFile() const;
     // How far the current cached player has played, in bytes (0 before its first samples are
     // mixed; -1 for the media player or none): what a latency measurement watches.
     int64_t SelectedPlayPosition() const;
+    // The current cached player (nullptr for the media player or none): what shows a word's voice.
+    const TKaRamWav* SelectedPlayer() const { return mediaCurrent_ ? nullptr : current_; }
 
     // Actors: which = 0 male, 1 female, anything else both.
     void ShowSpeakers(int which, bool visible);
@@ -113,6 +118,7 @@ class TForm_Screen : public TDIBScreen {
     std::array<bool, 2> speakerVisible_{true, true};
     std::array<std::unique_ptr<TDIBAnimList>, 2> actorAnims_;
     int passes_ = 0, finalFrames_ = 0;
+    int stopping_ = 0;
     std::unique_ptr<TKaRecordWav> recorder_;
     TDIBButtonStrip *help_ = nullptr, *quit_ = nullptr, *record_ = nullptr, *play_ = nullptr, *seq_ = nullptr;
 };

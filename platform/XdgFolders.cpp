@@ -1,7 +1,9 @@
 #include "platform/XdgFolders.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -45,15 +47,25 @@ std::string RuntimeDir() {
     std::string v = absoluteEnv("XDG_RUNTIME_DIR");
     std::error_code ec;
     if (!v.empty() && std::filesystem::is_directory(v, ec)) return v;
-    return "/tmp";
+    // /tmp is shared by every user: a fixed name there would belong to whoever came first.
+    std::string own = "/tmp/ParloraPlus-" + std::to_string(::getuid());
+    return MakePrivateFolder(own) ? own : std::string();
 }
 
 std::string ProgramTempDir() {
-    std::string v = absoluteEnv("XDG_RUNTIME_DIR");
-    std::error_code ec;
-    if (!v.empty() && std::filesystem::is_directory(v, ec)) return join(v, "ParloraPlus");
-    // /tmp is shared by every user, so the uid keeps our folders apart.
-    return "/tmp/ParloraPlus-" + std::to_string(::getuid());
+    std::string runtime = RuntimeDir();
+    return runtime.empty() ? std::string() : join(runtime, "ParloraPlus");
+}
+
+bool MakePrivateFolder(const std::string& path) {
+    if (path.empty()) return false;
+    if (::mkdir(path.c_str(), 0700) == 0) return true;
+    if (errno != EEXIST) return false;
+    // lstat: a link planted under our name must not lead us into someone else's folder.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return false;
+    if ((st.st_mode & 077) != 0 && ::chmod(path.c_str(), 0700) != 0) return false;
+    return true;
 }
 
 std::string ExecutableDir() {

@@ -8,6 +8,7 @@
 #include "platform/FileWatcher.h"
 #include "platform/OsInfo.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
 #include "platform/XdgFolders.h"
 #include "shell/HelpDialog.h"
 #include "shell/InsertDiscDialog.h"
@@ -63,10 +64,13 @@ StartOptions TForm_Main::ParseOptions(const std::vector<std::string>& args) {
 }
 
 int TForm_Main::Run() {
+    // The session ending or a Ctrl+C closes the course as its own Quit would.
+    signals_ = std::make_unique<TerminationSignals>(dispatcher_, [this](int) { CloseForSignal(); });
     if (!CreateWindow()) return exitCode_;
     FormShow();
     if (!closing_) dispatcher_.run();
     FormDestroy();
+    signals_.reset();
     return exitCode_;
 }
 
@@ -90,8 +94,17 @@ bool TForm_Main::CreateWindow() {
         helpIndex_.push_back(line);
     }
 
+    std::string runtime = RuntimeDir();
+    if (runtime.empty()) {
+        platform_.display().showNativeMessage("Parlora Plus!",
+                                              "Parlora cannot make its own folder in /tmp: the name is taken "
+                                              "by another user or a link. Please ask the administrator.",
+                                              true);
+        exitCode_ = 1;
+        return false;
+    }
     instance_ = std::make_unique<SingleInstance>();
-    if (!instance_->acquire(RuntimeDir() + "/parloraplus.lock")) {
+    if (!instance_->acquire(runtime + "/parloraplus.lock")) {
         platform_.display().showNativeMessage("Parlora Plus!", "Parlora is already running", false);
         exitCode_ = 1;
         return false;
@@ -173,6 +186,13 @@ void TForm_Main::Close() {
             Guard{}, [this] { Close(); }, true);
         return;
     }
+    closing_ = true;
+    dispatcher_.quit(exitCode_);
+}
+
+void TForm_Main::CloseForSignal() {
+    // Nobody may be there to answer an open dialog, so it cannot hold the close back. Every nested
+    // loop ends on quit, and screens are destroyed only after they have all unwound (FormDestroy).
     closing_ = true;
     dispatcher_.quit(exitCode_);
 }
@@ -341,7 +361,9 @@ void TForm_Main::OpenHelpLink(const std::string& linkTemplate) {
 void TForm_Main::DebugLog(const std::string& text) {
     if (!config_.IsLoaded() || !settings_.Debug) return;
     std::fprintf(stderr, "[debug] %s\n", text.c_str());
-    std::ofstream log(RuntimeDir() + "/parlora-debug.log", std::ios::app);
+    std::string runtime = RuntimeDir();
+    if (runtime.empty()) return;
+    std::ofstream log(runtime + "/parlora-debug.log", std::ios::app);
     log << text << '\n';
 }
 

@@ -29,11 +29,15 @@
 namespace parlora {
 
 class SingleInstance;
+class TerminationSignals;
 class THelpDlg;
 class FileWatcher;
 
 class TForm_Main : public IScriptHost {
   public:
+    // Temporary copies of records files older than this are a killed writer's, and are removed.
+    static constexpr int kLeftoverWriteAgeS = 60;
+
     TForm_Main(IPlatform& platform, std::vector<std::string> args);
     ~TForm_Main() override;
 
@@ -55,6 +59,8 @@ class TForm_Main : public IScriptHost {
     bool OnAppMessage(const InputEvent& e);
     void RestartInactivityTimer();
     void Close();
+    // A termination signal: closes at once, also from inside dialogs, whose loops all end first.
+    void CloseForSignal();
 
     // Configuration and data location.
     bool InitialiseCourse();
@@ -162,6 +168,7 @@ class TForm_Main : public IScriptHost {
     TWeightTable weights_;
     std::vector<std::string> helpIndex_;
     std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<TerminationSignals> signals_;
     std::unique_ptr<THelpDlg> help_;
     std::unique_ptr<TDIBVolatileImageList> actorImages_;
     std::array<std::string, 8> actorImagePaths_;
@@ -171,7 +178,7 @@ class TForm_Main : public IScriptHost {
     std::vector<TModalDialog*> dialogs_;
     std::deque<MsgButton> scriptedAnswers_;
     Surface frame_{1024, 768};
-    Surface nextFrame_; // the screen a transition goes to; made on the first one
+    Surface nextFrame_;     // the screen a transition goes to; made on the first one
     bool fullPaint_ = true; // the next paint draws and presents the whole frame
     TimerId inactivityTimer_ = 0;
     std::string userName_;

@@ -122,6 +122,10 @@ bool TForm_Main::SetUpRecordsFolder() {
         ShowFailure("Can't write to folder " + folders_.RecordsDir + ".  Please check access permissions.");
         return false;
     }
+    // A course killed in the middle of writing a records file leaves its temporary copy behind.
+    // Young ones are left alone: a records folder shared by a classroom may hold another
+    // computer's write in flight.
+    RemoveLeftoverWrites(PathResolver::Resolve(folders_.RecordsDir), "Parlora", ".ini", kLeftoverWriteAgeS);
     return true;
 }
 
@@ -237,6 +241,12 @@ bool TForm_Main::InitialiseCourse() {
 
     // 11. A fresh temporary folder of our own (per user, so users never delete each other's files).
     folders_.TempDir = ProgramTempDir();
+    if (folders_.TempDir.empty()) {
+        ShowFailure(
+            "Parlora cannot make its own folder in /tmp: the name is taken by another user or a link. "
+            "Please ask the administrator.");
+        return false;
+    }
     DeleteFolderTree(folders_.TempDir);
     std::error_code ec;
     fs::create_directories(folders_.TempDir, ec);

@@ -9,6 +9,8 @@ SdlAudioIn::~SdlAudioIn() {
 }
 
 void SdlAudioIn::closeDevice() {
+    if (silentTimer_ && dispatcher_) dispatcher_->killTimer(silentTimer_);
+    silentTimer_ = 0;
     if (!device_) return;
     SDL_PauseAudioDevice(device_, 1);
     SDL_CloseAudioDevice(device_); // returns once the callback has finished
@@ -25,9 +27,9 @@ bool SdlAudioIn::start(int sampleRate, int blockFrames, std::function<void(std::
         cutUpTo_ = 0;
     }
     if (sampleRate <= 0 || blockFrames <= 0) return false;
-    if (!SDL_WasInit(SDL_INIT_AUDIO)) return false;
     blockFrames_ = blockFrames;
     onBlock_ = std::move(onBlock);
+    if (!SDL_WasInit(SDL_INIT_AUDIO)) return startSilent(sampleRate, blockFrames);
     {
         // Room for a minute, so the callback rarely has to grow the buffer.
         std::lock_guard<std::mutex> lock(mutex_);
@@ -43,12 +45,31 @@ bool SdlAudioIn::start(int sampleRate, int blockFrames, std::function<void(std::
     want.userdata = this;
     SDL_AudioSpec have{};
     device_ = SDL_OpenAudioDevice(nullptr, 1, &want, &have, SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
-    if (!device_) {
-        SDL_Log("Parlora: no sound input: %s", SDL_GetError());
+    if (!device_) return startSilent(sampleRate, blockFrames);
+    SDL_PauseAudioDevice(device_, 0);
+    return true;
+}
+
+bool SdlAudioIn::startSilent(int sampleRate, int blockFrames) {
+    if (!failureLogged_) {
+        const char* why = SDL_WasInit(SDL_INIT_AUDIO) ? SDL_GetError() : "no sound system";
+        SDL_Log("Parlora: no sound input (%s): recordings are silent", why);
+        failureLogged_ = true;
+    }
+    if (!dispatcher_) {
         onBlock_ = nullptr;
         return false;
     }
-    SDL_PauseAudioDevice(device_, 0);
+    const uint32_t blockMs = std::max<uint32_t>(1, uint32_t(int64_t(blockFrames) * 1000 / sampleRate));
+    const uint64_t session = session_.load();
+    silentTimer_ = dispatcher_->setTimer(
+        blockMs, true,
+        [this, session] {
+            if (session != session_.load()) return;
+            auto handler = onBlock_;
+            if (handler) handler(std::vector<int16_t>(size_t(blockFrames_), 0));
+        },
+        lifetime_.guard());
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Mono 16-bit capture from SDL's default recording device. The device thread only appends and
-// posts; blocks are cut and handed out on the UI thread.
+// posts; blocks are cut and handed out on the UI thread. Without a device the recording is
+// silence at the real rate (said once in the log), so the practice screens go on.
 #include "platform/Dispatcher.h"
 #include "platform/Platform.h"
 
@@ -23,12 +24,13 @@ class SdlAudioIn : public IAudioIn {
     bool start(int sampleRate, int blockFrames, std::function<void(std::vector<int16_t>)> onBlock) override;
     // Everything captured but not yet handed out (normally less than one block).
     std::vector<int16_t> stop() override;
-    bool recording() const override { return device_ != 0; }
+    bool recording() const override { return device_ != 0 || silentTimer_ != 0; }
 
   private:
     static void SDLCALL callback(void* self, Uint8* stream, int len);
     void deliver(uint64_t session);
     void closeDevice();
+    bool startSilent(int sampleRate, int blockFrames);
 
     Dispatcher* dispatcher_ = nullptr;
     SDL_AudioDeviceID device_ = 0;
@@ -39,6 +41,8 @@ class SdlAudioIn : public IAudioIn {
     size_t cutUpTo_ = 0;          // UI thread: samples of buffer_ already handed out
     std::atomic<uint64_t> session_{0};
     std::atomic<bool> deliverPosted_{false};
+    TimerId silentTimer_ = 0;
+    bool failureLogged_ = false;
     Lifetime lifetime_;
 };
 

@@ -29,6 +29,8 @@ class DeviceLock {
 SdlAudioOut::SdlAudioOut(IClock& clock) : clock_(clock) {}
 
 SdlAudioOut::~SdlAudioOut() {
+    // The dispatcher may already be gone: nothing is timed any more.
+    dispatcher_ = nullptr;
     close();
 }
 
@@ -45,9 +47,12 @@ bool SdlAudioOut::open() {
     SDL_AudioSpec have{};
     device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
     if (!device_) {
-        SDL_Log("Parlora: no sound output: %s", SDL_GetError());
+        if (!failureLogged_)
+            SDL_Log("Parlora: no sound output (%s): sounds play silently for their length", SDL_GetError());
+        failureLogged_ = true;
         return false;
     }
+    if (failureLogged_) SDL_Log("Parlora: sound output opened");
     SDL_PauseAudioDevice(device_, 0);
     return true;
 }
@@ -56,15 +61,26 @@ void SdlAudioOut::close() {
     if (!device_) return;
     SDL_CloseAudioDevice(device_); // waits for a running callback
     device_ = 0;
-    // Voices that were sounding end now as far as their owners know: in silent mode, from now.
-    std::vector<VoiceId> ids;
-    for (auto& [id, p] : playing_)
-        ids.push_back(id);
-    for (VoiceId id : ids)
-        mixer_.remove(id);
-    playing_.clear();
+    // Ends the callback's posts; the voices in flight go on silently for what is left of them, so
+    // whoever waits for their end still gets it.
     lifetime_.reset();
     collectPosted_ = false;
+    const uint64_t now = clock_.nowMs();
+    for (auto& [id, p] : playing_) {
+        uint64_t done = p.timer ? (now - p.startMs) * uint64_t(p.rate) / 1000 : mixer_.framesConsumed(id);
+        done = std::min(done, p.frames);
+        mixer_.remove(id);
+        if (p.timer && dispatcher_) dispatcher_->killTimer(p.timer);
+        p.timer = 0;
+        p.startMs = now - done * 1000 / uint64_t(p.rate);
+        if (!dispatcher_) continue;
+        const VoiceId voice = id;
+        const uint64_t leftMs = (p.frames - done) * 1000 / uint64_t(p.rate);
+        p.timer = dispatcher_->setTimer(
+            uint32_t(std::min<uint64_t>(leftMs, UINT32_MAX)), false, [this, voice] { finish(voice); },
+            lifetime_.guard());
+    }
+    if (!dispatcher_) playing_.clear();
 }
 
 void SDLCALL SdlAudioOut::callback(void* userdata, Uint8* stream, int len) {

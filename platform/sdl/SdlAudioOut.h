@@ -21,7 +21,9 @@ class SdlAudioOut : public IAudioOut {
     ~SdlAudioOut() override;
 
     // Opens the device (the audio subsystem must be initialised); false leaves the silent mode.
+    // The first failure is logged; later attempts (a device was plugged in) stay quiet.
     bool open();
+    // Voices in flight go on silently and still end after their length.
     void close();
     void attach(Dispatcher& dispatcher) { dispatcher_ = &dispatcher; }
 
@@ -31,6 +33,7 @@ class SdlAudioOut : public IAudioOut {
     uint64_t framesPlayed(VoiceId id) const override;
     void setSoftwareGain(uint16_t gain) override;
     bool deviceOpen() const override { return device_ != 0; }
+    SDL_AudioDeviceID deviceId() const { return device_; }
 
   private:
     struct Playing {
@@ -55,6 +58,7 @@ class SdlAudioOut : public IAudioOut {
     std::map<VoiceId, Playing> playing_;
     VoiceId nextId_ = 1;
     std::atomic<bool> collectPosted_{false};
+    bool failureLogged_ = false;
     Lifetime lifetime_;
 };
 

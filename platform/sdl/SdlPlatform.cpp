@@ -24,7 +24,7 @@ SdlPlatform::SdlPlatform() {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0)
         audioOut_->open();
     else
-        SDL_Log("Parlora: no sound: %s", SDL_GetError());
+        SDL_Log("Parlora: no sound output (%s): sounds play silently for their length", SDL_GetError());
     volume_ = std::make_unique<SoftwareVolume>(*audioOut_);
 }
 
@@ -56,6 +56,15 @@ void SdlPlatform::wake() {
 void SdlPlatform::handle(const SDL_Event& e, std::vector<InputEvent>& out) {
     if (e.type == wakeEvent_) {
         wakePending_ = false;
+        return;
+    }
+    if (e.type == SDL_AUDIODEVICEADDED) {
+        // Sound comes back without a restart: voices from now on are heard.
+        if (!e.adevice.iscapture && !audioOut_->deviceOpen()) audioOut_->open();
+        return;
+    }
+    if (e.type == SDL_AUDIODEVICEREMOVED) {
+        if (!e.adevice.iscapture && e.adevice.which == audioOut_->deviceId()) audioOut_->close();
         return;
     }
     if (display_->handleWindowEvent(e)) return;

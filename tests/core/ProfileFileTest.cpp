@@ -3,7 +3,9 @@
 #include "TempDir.h"
 #include "core/Errors.h"
 
+#include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -215,4 +217,45 @@ TEST(WriteFileAtomically, KilledWriterNeverLeavesAPartialFile) {
     waitpid(child, &status, 0);
     std::string now = dir.read("records.ini");
     EXPECT_TRUE(now == a || now == b) << "size " << now.size();
+}
+
+TEST(RemoveLeftoverWrites, TakesOnlyOldTemporaryCopiesOfOurRecordsFiles) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+    auto aged = [&](const std::string& name) {
+        dir.write(name, "[Defaults]\r\n");
+        fs::last_write_time(dir.file(name), old);
+    };
+    aged(".Parlora3.ini.Ab3xZ9");  // a killed writer's copy
+    aged(".parlora12.INI.000000"); // any target, any letter case
+    dir.write(".Parlora5.ini.q1w2e3", "young: perhaps another computer's write in flight");
+    aged("Parlora3.ini");         // the records themselves
+    aged(".Parlora3.ini.abc");    // not a name mkstemp makes
+    aged(".Parlora3.ini.abc-12"); // nor this
+    aged(".Registry.ini.Ab3xZ9"); // not a records file
+    aged(".Parlora3.ini.Ab3xZ9.bak");
+    fs::create_directory(dir.file(".Parlora4.ini.qqqqqq"));
+    fs::create_symlink(dir.file("Parlora3.ini"), dir.file(".Parlora6.ini.zzzzzz"));
+
+    EXPECT_EQ(RemoveLeftoverWrites(dir.path(), "Parlora", ".ini", 60), 2);
+    EXPECT_FALSE(fs::exists(dir.file(".Parlora3.ini.Ab3xZ9")));
+    EXPECT_FALSE(fs::exists(dir.file(".parlora12.INI.000000")));
+    for (const char* kept :
+         {".Parlora5.ini.q1w2e3", "Parlora3.ini", ".Parlora3.ini.abc", ".Parlora3.ini.abc-12",
+          ".Registry.ini.Ab3xZ9", ".Parlora3.ini.Ab3xZ9.bak", ".Parlora4.ini.qqqqqq"})
+        EXPECT_TRUE(fs::exists(dir.file(kept))) << kept;
+    EXPECT_TRUE(fs::is_symlink(dir.file(".Parlora6.ini.zzzzzz")));
+    EXPECT_EQ(RemoveLeftoverWrites(dir.file("missing"), "Parlora", ".ini", 0), 0);
+}
+
+TEST(RemoveLeftoverWrites, RecognisesTheNamesTheWriterMakes) {
+    // A writer killed after mkstemp leaves exactly such a name: make one the same way.
+    TempDir dir;
+    std::string pattern = dir.file(".Parlora3.ini.XXXXXX");
+    int fd = mkstemp(pattern.data());
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_TRUE(IsAtomicWriteTempName(std::filesystem::path(pattern).filename().string(), "Parlora3.ini"));
+    EXPECT_EQ(RemoveLeftoverWrites(dir.path(), "Parlora", ".ini", 0), 1);
 }

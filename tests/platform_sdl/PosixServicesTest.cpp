@@ -11,6 +11,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -121,8 +122,9 @@ TEST(XdgFolders, RuntimeAndTempFolders) {
     }
     {
         ScopedEnv r("XDG_RUNTIME_DIR", "/nonexistent-runtime-dir");
-        EXPECT_EQ(RuntimeDir(), "/tmp");
-        EXPECT_EQ(ProgramTempDir(), "/tmp/ParloraPlus-" + std::to_string(getuid()));
+        EXPECT_EQ(RuntimeDir(), "/tmp/ParloraPlus-" + std::to_string(getuid()));
+        // Inside it, so that emptying the temporary folder leaves the lock and the log alone.
+        EXPECT_EQ(ProgramTempDir(), RuntimeDir() + "/ParloraPlus");
     }
     EXPECT_FALSE(ExecutableDir().empty());
     EXPECT_TRUE(fs::exists(fs::path(ExecutableDir()) / "platform_sdl_tests"));
@@ -185,5 +187,68 @@ TEST(PosixShell, DiscMountsFromTheMountTable) {
     EXPECT_EQ(shell.discMounts().size(), 2u);
     shell.setMountTable((dir / "none").string());
     EXPECT_TRUE(shell.discMounts().empty());
+    fs::remove_all(dir);
+}
+
+TEST(XdgFolders, WithoutARuntimeVariableEachUserHasAFolderOfTheirOwn) {
+    ScopedEnv r("XDG_RUNTIME_DIR", nullptr);
+    std::string dir = RuntimeDir();
+    ASSERT_NE(dir, "/tmp") << "a folder shared by every user";
+    struct stat st {};
+    ASSERT_EQ(lstat(dir.c_str(), &st), 0) << dir;
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_uid, getuid());
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    if (getuid() != 0) GTEST_SKIP() << "another user needs root to be played";
+
+    // The first user starts the course; a second user on the same computer must still be able to.
+    SingleInstance first;
+    ASSERT_TRUE(first.acquire(RuntimeDir() + "/parloraplus.lock"));
+    fs::path log = fs::path(dir) / "parlora-debug.log";
+    std::ofstream(log, std::ios::app) << "first user\n";
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+        std::string other = RuntimeDir();
+        if (other.empty() || other == dir) _exit(4);
+        SingleInstance second;
+        if (!second.acquire(other + "/parloraplus.lock")) _exit(5);
+        std::ofstream(other + "/parlora-debug.log", std::ios::app) << "second user\n";
+        _exit(std::ifstream(other + "/parlora-debug.log") ? 0 : 6);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "3: no such user, 4: same folder, 5: told it is already running, "
+                                         "6: no debug log";
+    fs::remove_all("/tmp/ParloraPlus-65534");
+}
+
+TEST(XdgFolders, APrivateFolderIsMadeOrRefused) {
+    fs::path dir = freshTempDir("private");
+    std::string made = (dir / "mine").string();
+    ASSERT_TRUE(MakePrivateFolder(made));
+    struct stat st {};
+    ASSERT_EQ(lstat(made.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_TRUE(MakePrivateFolder(made)) << "ours already";
+
+    // Ours but open to others (made by an older version): closed again.
+    fs::create_directory(dir / "open");
+    fs::permissions(dir / "open", fs::perms::all);
+    EXPECT_TRUE(MakePrivateFolder((dir / "open").string()));
+    EXPECT_EQ(fs::status(dir / "open").permissions() & fs::perms::all, fs::perms::owner_all);
+
+    // A link planted in our place, even to a folder of ours, and a file are refused.
+    fs::create_directory_symlink(made, dir / "link");
+    EXPECT_FALSE(MakePrivateFolder((dir / "link").string()));
+    std::ofstream(dir / "file") << "x";
+    EXPECT_FALSE(MakePrivateFolder((dir / "file").string()));
+    if (getuid() == 0) {
+        fs::create_directory(dir / "theirs");
+        ASSERT_EQ(chown((dir / "theirs").c_str(), 65534, 65534), 0);
+        fs::permissions(dir / "theirs", fs::perms::owner_all);
+        EXPECT_FALSE(MakePrivateFolder((dir / "theirs").string())) << "someone else's folder";
+    }
     fs::remove_all(dir);
 }

@@ -1,0 +1,148 @@
+// A computer without a sound device: sounds are timed silently for their real length, recordings
+// are silent, the learner is told once, and a device that appears later is used.
+#include "platform/Dispatcher.h"
+#include "platform/sdl/SdlPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace parlora;
+
+namespace {
+
+// Collects what SDL_Log writes while it lives.
+class LogCapture {
+  public:
+    LogCapture() {
+        SDL_LogGetOutputFunction(&oldFn_, &oldData_);
+        SDL_LogSetOutputFunction(&LogCapture::Out, this);
+    }
+    ~LogCapture() { SDL_LogSetOutputFunction(oldFn_, oldData_); }
+    int count(const std::string& part) const {
+        int n = 0;
+        for (const std::string& line : lines)
+            if (line.find(part) != std::string::npos) ++n;
+        return n;
+    }
+    std::vector<std::string> lines;
+
+  private:
+    static void SDLCALL Out(void* self, int, SDL_LogPriority, const char* message) {
+        static_cast<LogCapture*>(self)->lines.push_back(message);
+    }
+    SDL_LogOutputFunction oldFn_ = nullptr;
+    void* oldData_ = nullptr;
+};
+
+VoiceRequest Tone(int ms) {
+    VoiceRequest tone;
+    tone.samples = std::make_shared<const std::vector<int16_t>>(size_t(44100 * ms / 1000), int16_t(1000));
+    tone.sampleRate = 44100;
+    tone.channels = 1;
+    return tone;
+}
+
+} // namespace
+
+TEST(SdlNoSoundDevice, SoundsAreTimedSilentlyRecordingsAreSilentAndItIsSaidOnce) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    LogCapture log;
+    {
+        SdlPlatform platform;
+        Dispatcher dispatcher(platform.clock(), &platform);
+        platform.attach(dispatcher);
+        EXPECT_FALSE(platform.audioOut().deviceOpen());
+
+        for (int round = 0; round < 3; ++round) {
+            bool ended = false;
+            const uint64_t start = platform.clock().nowMs();
+            platform.audioOut().play(Tone(150), [&] { ended = true; });
+            while (!ended && platform.clock().nowMs() - start < 2000)
+                dispatcher.runOnce(true);
+            ASSERT_TRUE(ended);
+            const uint64_t took = platform.clock().nowMs() - start;
+            EXPECT_GE(took, 145u) << "a silent sound lasts its real length";
+            EXPECT_LT(took, 1000u);
+        }
+
+        for (int take = 0; take < 2; ++take) {
+            std::vector<size_t> blocks;
+            const uint64_t start = platform.clock().nowMs();
+            ASSERT_TRUE(platform.audioIn().start(44100, 2205, [&](std::vector<int16_t> block) {
+                for (int16_t s : block)
+                    EXPECT_EQ(s, 0);
+                blocks.push_back(block.size());
+            })) << "without input the recorder records silence instead of failing";
+            EXPECT_TRUE(platform.audioIn().recording());
+            while (blocks.size() < 4 && platform.clock().nowMs() - start < 2000)
+                dispatcher.runOnce(true);
+            ASSERT_EQ(blocks.size(), 4u);
+            EXPECT_EQ(blocks[0], 2205u);
+            EXPECT_GE(platform.clock().nowMs() - start, 195u) << "blocks come at the real rate";
+            platform.audioIn().stop();
+            EXPECT_FALSE(platform.audioIn().recording());
+        }
+    }
+    EXPECT_EQ(log.count("no sound output"), 1) << "said once, however many sounds are played";
+    EXPECT_EQ(log.count("no sound input"), 1) << "said once, however many recordings are made";
+}
+
+TEST(SdlNoSoundDevice, ANewDeviceIsTakenWhenTheSystemReportsOne) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SdlPlatform platform;
+    Dispatcher dispatcher(platform.clock(), &platform);
+    platform.attach(dispatcher);
+    ASSERT_TRUE(platform.audioOut().deviceOpen());
+    // SDL announces the devices it found at start; those are not new.
+    SDL_PumpEvents();
+    SDL_FlushEvent(SDL_AUDIODEVICEADDED);
+    platform.sdlAudioOut().close(); // as when the device went away
+    ASSERT_FALSE(platform.audioOut().deviceOpen());
+
+    SDL_Event added{};
+    added.type = SDL_AUDIODEVICEADDED;
+    added.adevice.which = 0;
+    added.adevice.iscapture = 1; // a microphone does not bring the output back
+    SDL_PushEvent(&added);
+    std::vector<InputEvent> events;
+    platform.waitEvents(100, events);
+    EXPECT_FALSE(platform.audioOut().deviceOpen());
+
+    added.adevice.iscapture = 0;
+    SDL_PushEvent(&added);
+    platform.waitEvents(100, events);
+    EXPECT_TRUE(platform.audioOut().deviceOpen());
+    EXPECT_TRUE(events.empty());
+}
+
+TEST(SdlNoSoundDevice, AVoiceSoundingWhenTheDeviceGoesStillEndsAfterItsLength) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SdlPlatform platform;
+    Dispatcher dispatcher(platform.clock(), &platform);
+    platform.attach(dispatcher);
+    ASSERT_TRUE(platform.audioOut().deviceOpen());
+    bool ended = false;
+    const uint64_t start = platform.clock().nowMs();
+    platform.audioOut().play(Tone(300), [&] { ended = true; });
+
+    SDL_Event removed{};
+    removed.type = SDL_AUDIODEVICEREMOVED;
+    removed.adevice.which = platform.sdlAudioOut().deviceId();
+    removed.adevice.iscapture = 0;
+    SDL_PushEvent(&removed);
+    std::vector<InputEvent> events;
+    platform.waitEvents(10, events);
+    ASSERT_FALSE(platform.audioOut().deviceOpen());
+    while (!ended && platform.clock().nowMs() - start < 2000) {
+        dispatcher.runOnce(false);
+        SDL_Delay(2);
+    }
+    EXPECT_TRUE(ended) << "a game waiting for this sound's end would wait for ever";
+    EXPECT_LT(platform.clock().nowMs() - start, 1000u);
+}
