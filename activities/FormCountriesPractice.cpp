@@ -126,9 +126,10 @@ void TForm_CountriesPractice::ReadGlobe() {
     std::string resolved = PathResolver::Resolve(txt);
     if (!PathResolver::IsFile(resolved)) throw AppError(Format("Can't find %s", txt.c_str()));
     ProfileText ini = ProfileFile::Load(resolved);
-    // A frame count or rate below 1 would stall the globe or divide by nothing.
-    globeFrames_ = std::max(1, std::atoi(ini.get("Settings", "frames", "1").c_str()));
-    globeFps_ = std::max(1, std::atoi(ini.get("Settings", "fps", "1").c_str()));
+    // A frame count or rate below 1 would stall the globe or divide by nothing; more frames than a
+    // picture has pixels across, or more than one a millisecond, would overflow the globe's timing.
+    globeFrames_ = std::clamp(std::atoi(ini.get("Settings", "frames", "1").c_str()), 1, 65535);
+    globeFps_ = std::clamp(std::atoi(ini.get("Settings", "fps", "1").c_str()), 1, 1000);
     for (int n = 1; n <= kCountries; ++n) {
         std::optional<std::string> v = ini.get("Countries", Format("CY%d", n));
         if (v) globeFrame_[n] = std::clamp(std::atoi(v->c_str()), 0, globeFrames_ - 1);

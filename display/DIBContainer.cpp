@@ -12,6 +12,11 @@ TDIBContainer::TDIBContainer(int width, int height) : surface_(width, height, co
 }
 
 TDIBContainer::~TDIBContainer() {
+    // Elements leaving with us still report changes; the owner's handlers (and what they use) may
+    // already be gone, and nothing is painted any more.
+    OnInvalidate = nullptr;
+    OnClick = nullptr;
+    OnMouseMove = nullptr;
     owned_.clear();
     // Elements made outside and still alive must not call back into us.
     for (TCustomDIBControl* c : z_)

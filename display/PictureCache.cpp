@@ -38,7 +38,10 @@ PictureCache::Entry PictureCache::Load(const std::string& path) {
     }
     std::ifstream in(real, std::ios::binary);
     if (!in) throw PBException("Cannot open file");
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // One read of the whole file: a byte-at-a-time stream copy cost as much as decoding.
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    bytes.resize(size_t(in.gcount()));
     DecodedPicture d = PictureDecoder::Decode(real, bytes.data(), bytes.size());
     Entry e{std::make_shared<const Surface>(std::move(d.pixels)), d.masked};
     std::lock_guard lock(mutex_);

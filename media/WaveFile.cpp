@@ -138,7 +138,9 @@ WaveData ParseAiff(std::vector<uint8_t> image, const std::string& name) {
         WalkChunks(image, Be32(&image[4]), Be32, [&](const uint8_t* id, size_t body, uint32_t length) {
             uint8_t* b = &image[body];
             if (IdIs(id, "COMM")) {
-                if (length < 18) return false;
+                // A second COMM after the sound data would change the sizes it was checked and
+                // converted with.
+                if (length < 18 || haveData) return false;
                 uint16_t channels = Be16(b), bits = Be16(b + 6);
                 uint32_t frames = Be32(b + 2), rate = 0;
                 if (channels == 0 || (bits != 8 && bits != 16) || !ExtendedToRate(b + 8, rate)) return false;

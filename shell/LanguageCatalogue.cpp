@@ -396,12 +396,14 @@ void TLanguageCatalogue::LoadActor(int speaker, const std::string& name) {
     actor.name = name;
     actor.folder = folder;
     ProfileText settings = ProfileFile::Load(PathResolver::Resolve(speakerFile));
-    // Counts or a rate below 1 would divide by zero when the strips are cut and timed.
-    auto atLeastOne = [&](const char* key) {
-        return std::max(1, ParseIntOr(settings.get("Settings", key, "0"), 0));
+    // Counts or a rate below 1 would divide by zero when the strips are cut and timed; more frames
+    // than a picture has pixels across, or more than one a millisecond, would overflow the timing.
+    auto inRange = [&](const char* key, int most) {
+        return std::clamp(ParseIntOr(settings.get("Settings", key, "0"), 0), 1, most);
     };
-    actor.frames = {atLeastOne("idle"), atLeastOne("speak"), atLeastOne("yes"), atLeastOne("no")};
-    actor.fps = atLeastOne("fps");
+    actor.frames = {inRange("idle", 65535), inRange("speak", 65535), inRange("yes", 65535),
+                    inRange("no", 65535)};
+    actor.fps = inRange("fps", 1000);
     for (size_t i = 0; i < 4; ++i) {
         actor.strips[i] = folder + "\\" + TActorData::kStripFiles[i];
         if (!PathResolver::IsFile(actor.strips[i]))

@@ -6,9 +6,13 @@ packages=(
   libsdl2-dev libcairo2-dev libpango1.0-dev libpng-dev libjpeg62-turbo-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   libpulse-dev libasound2-dev
-  fonts-liberation2 fonts-dejavu-core
+  fonts-liberation2 fonts-dejavu-core fonts-noto-color-emoji
   libgtest-dev libgmock-dev libbenchmark-dev
   espeak-ng sox ffmpeg xvfb xdotool pulseaudio imagemagick
+  # independent PICT writers for the decoder's tests
+  netpbm
+  # the sanitizer build and the fuzz targets (libFuzzer, llvm-symbolizer)
+  clang libclang-rt-14-dev llvm
 )
 missing=()
 for p in "${packages[@]}"; do

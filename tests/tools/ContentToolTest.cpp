@@ -187,13 +187,15 @@ TEST(ContentCheck, GarbageEverywhereIsReportedNotFatal) {
         for (char& c : junk)
             c = char((seed = seed * 1103515245u + 12345u) >> 24);
         // Some garbage starts like the real thing, to reach deeper into the decoders.
-        const char* heads[] = {"\x89PNG\r\n\x1a\n",
-                               "FORM\0\0\0\x10"
-                               "AIFF",
-                               "RIFF\0\0\0\x10"
-                               "WAVE",
-                               "\xff\xd8\xff"};
-        junk = std::string(heads[files % 4], files % 4 == 3 ? 3 : 12) + junk;
+        const std::string_view heads[] = {std::string_view("\x89PNG\r\n\x1a\n", 8),
+                                          std::string_view("FORM\0\0\0\x10"
+                                                           "AIFF",
+                                                           12),
+                                          std::string_view("RIFF\0\0\0\x10"
+                                                           "WAVE",
+                                                           12),
+                                          "\xff\xd8\xff"};
+        junk = std::string(heads[files % 4]) + junk;
         test::WriteFile(e.path().string(), junk);
         ++files;
     }

@@ -1,0 +1,17 @@
+// JPEG pictures as the course loads them: chosen by the file name, decoded to 32-bit pixels.
+#include "display/PictureDecoder.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+
+using namespace parlora;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    try {
+        DecodedPicture picture = PictureDecoder::Decode("fuzz.jpg", data, size);
+        (void)picture;
+    } catch (const std::exception&) {
+    }
+    return 0;
+}
