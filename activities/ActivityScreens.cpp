@@ -1,4 +1,5 @@
 #include "activities/ActivityScreens.h"
+#include "activities/QuizScreens.h"
 
 namespace parlora {
 
@@ -7,6 +8,8 @@ void RegisterActivityScreens(TScreenFactory& factory) {
     RegisterPicturePractices(factory);
     RegisterEasyGames(factory);
     RegisterHardGames(factory);
+    RegisterSpeakScreens(factory);
+    RegisterQuizScreens(factory);
 }
 
 } // namespace parlora

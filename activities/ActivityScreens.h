@@ -12,5 +12,7 @@ void RegisterPicturePractices(TScreenFactory& factory);
 void RegisterEasyGames(TScreenFactory& factory);
 // The hard games of first words, phrases and the scenes (food, body, shopping).
 void RegisterHardGames(TScreenFactory& factory);
+// The speaking exercise of every topic.
+void RegisterSpeakScreens(TScreenFactory& factory);
 
 } // namespace parlora

@@ -136,6 +136,9 @@ int TForm_EasyGame::PresentedItem() {
 
 void TForm_EasyGame::SayWordEntry() {
     if (quitRequested_) {
+        // Passing through to the score: the question's own moves would otherwise end the score
+        // disc's wait the moment they finish.
+        anim_.StopAnims();
         KaStateList1.ArmTriggers(0);
         return;
     }

@@ -123,11 +123,11 @@ void TForm_HardGame::SayWordExit(int tag) {
     if (quitRequested_ || tag == kTagQuit) {
         KaStateList1.SetNextState("ShowScore");
     } else if (tag == kTagAgain) {
-        KaStateList1.SetNextState("SayWord");
+        KaStateList1.SetNextState(questionState_);
     } else if (tag == kTagMale || tag == kTagFemale) {
         // Remembering the other one makes "the other speaker" the one clicked.
         ResolveSpeaker(tag == kTagMale ? kFemale : kMale);
-        KaStateList1.SetNextState("SayWord");
+        KaStateList1.SetNextState(questionState_);
     } else {
         answered_ = true;
         clicked_ = tag;
@@ -156,6 +156,11 @@ void TForm_HardGame::NoEntry(int code) {
 }
 
 void TForm_HardGame::RightEntry(bool withTick, int code) {
+    MarkRight(withTick);
+    SayYes(code);
+}
+
+void TForm_HardGame::MarkRight(bool withTick) {
     if (!recorded_) {
         main_.weights().DecreaseWeight(topic_.topic, targetItem_);
         recorded_ = true;
@@ -169,7 +174,6 @@ void TForm_HardGame::RightEntry(bool withTick, int code) {
         tick.BringToFront();
         tick.SetVisible(true);
     }
-    SayYes(code);
 }
 
 void TForm_HardGame::StartIncrements() {

@@ -69,6 +69,8 @@ class TForm_HardGame : public TForm_Game {
     void WrongEntry(bool withCross, int wordCode);
     void NoEntry(int code);
     void RightEntry(bool withTick, int code);
+    // The right answer's marks without the yes: the weight, the Play button, the tick.
+    void MarkRight(bool withTick);
     void StartIncrements();
     void IncScoreEntry();
     void IncScoreExit();
@@ -87,6 +89,8 @@ class TForm_HardGame : public TForm_Game {
     bool recorded_ = false;
     bool quitRequested_ = false;
     std::array<int, kQuestions + 1> asked_{};
+    // The state that says the word and waits for the answer.
+    std::string questionState_ = "SayWord";
 
   private:
     void KaStateList1Start(bool aborted);

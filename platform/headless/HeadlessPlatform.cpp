@@ -76,12 +76,13 @@ uint64_t HeadlessAudioOut::framesPlayed(VoiceId id) const {
 
 bool HeadlessAudioIn::start(int sampleRate, int blockFrames,
                             std::function<void(std::vector<int16_t>)> onBlock) {
-    if (!dispatcher_ || blockFrames <= 0 || sampleRate <= 0) return false;
+    if (!dispatcher_ || blockFrames <= 0 || sampleRate <= 0 || missing_) return false;
     stop();
     rate_ = sampleRate;
     produced_ = 0;
     uint32_t blockMs = uint32_t(uint64_t(blockFrames) * 1000 / uint64_t(sampleRate));
     timer_ = dispatcher_->setTimer(std::max<uint32_t>(blockMs, 1), true, [this, blockFrames, onBlock] {
+        if (vanishAfterMs_ >= 0 && produced_ * 1000 >= uint64_t(vanishAfterMs_) * uint64_t(rate_)) return;
         std::vector<int16_t> block(static_cast<size_t>(blockFrames));
         for (auto& s : block) {
             s = int16_t(3000 * std::sin(2 * M_PI * 440.0 * double(produced_) / rate_));

@@ -93,11 +93,18 @@ class HeadlessAudioIn : public IAudioIn {
     std::vector<int16_t> stop() override;
     bool recording() const override { return timer_ != 0; }
 
+    // Faults of a real microphone, for tests: none at all (start fails), or one that goes quiet
+    // for good once `ms` of sound have been captured (-1: never), as an unplugged device does.
+    void setMissing(bool missing) { missing_ = missing; }
+    void setVanishAfterMs(int ms) { vanishAfterMs_ = ms; }
+
   private:
     Dispatcher* dispatcher_ = nullptr;
     TimerId timer_ = 0;
     uint64_t produced_ = 0;
     int rate_ = 44100;
+    bool missing_ = false;
+    int vanishAfterMs_ = -1;
 };
 
 class HeadlessShell : public IShell {

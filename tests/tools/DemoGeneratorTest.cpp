@@ -1,5 +1,6 @@
 // The generator's own data and rules, without making the whole course.
 #include "tools/content/DemoGenerator.h"
+#include "activities/ThemedHardLayout.h"
 #include "core/Errors.h"
 #include "core/PathResolver.h"
 #include "tests/support/TestFiles.h"
@@ -88,6 +89,8 @@ TEST(DemoFacts, ClockTimesAndFramesFollowTheTimeTable) {
         int frame = DemoFacts::ClockFrameOfItem(item);
         frames.insert(frame);
         EXPECT_EQ(DemoFacts::ItemOfClockFrame(frame), item);
+        // The time game turns its clocks by the same table.
+        EXPECT_EQ(ThemedHardLayout::ClockFrameOf(item), frame) << item;
         // Each hour owns three frames, the first at its full hour.
         EXPECT_EQ(frame / 3 + 1, DemoFacts::TimeOfItem(item).hour) << item;
         if (item <= 12) {

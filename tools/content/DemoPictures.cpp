@@ -1,5 +1,6 @@
 #include "tools/content/DemoPictures.h"
 
+#include "activities/ThemedHardLayout.h"
 #include "core/Errors.h"
 #include "core/StringUtil.h"
 #include "front/FrontLayout.h"
@@ -95,6 +96,40 @@ void ItemCard(DemoCanvas& c, Box b, const std::string& topic, int n) {
     DemoArt::Item(c, topic, n, {b.x + m, b.y + m, b.w - 2 * m, b.h - 2 * m});
 }
 
+// The hard games' scenes, drawn where the screens put their things: the car park's places, the
+// numbers of the prize stall, the clocks' shelf, and the countries at the points the pins go to.
+void ThemedHardScene(DemoCanvas& c, const std::string& stem) {
+    namespace L = ThemedHardLayout;
+    if (stem == "countrieshardbg") {
+        c.fillRect(0, 0, c.width(), c.height(), 0x4A90C8);
+        // Land round every country's point, then the point itself where the pin's tip lands.
+        for (const auto& [x, y] : L::kPinPoints)
+            c.fillCircle(x + L::kPinW / 2.0, y + L::kPinH, 30, 0x7CB35A);
+        for (const auto& [x, y] : L::kPinPoints)
+            c.fillCircle(x + L::kPinW / 2.0, y + L::kPinH, 3, 0x3A2A1A);
+        // The pins' tray.
+        c.fillRoundRect(L::kArmMask.x, 616, L::kArmMask.w, 70, 8, 0x8A5A30);
+        return;
+    }
+    DemoArt::Scenery(c, stem);
+    if (stem == "colhardbg") {
+        c.fillRect(280, 380, 460, 268, 0x5A5A60);
+        for (const auto& [x, y] : L::kCarPlaces)
+            c.strokeRect(x - 6, y - 6, L::kSmallCarW + 12, L::kSmallCarH + 12, 2, 0xF0F0F0);
+    } else if (stem == "numhardbg") {
+        c.fillRect(170, L::PrizeHome(1).y + L::kPrizeSize, 690, 10, 0x8A5A30);
+        c.fillRect(250, 280, 520, 220, 0xC8503C);
+        for (int n = 1; n <= 20; ++n) {
+            Rect a = L::NumberArea(n);
+            c.fillRect(a.x, a.y, a.w, a.h, 0xFFF6E0);
+            DemoArt::NumberWithDots(c, n,
+                                    {double(a.x + 2), double(a.y + 2), double(a.w - 4), double(a.h - 4)});
+        }
+    } else if (stem == "timehardbg") {
+        c.fillRect(L::kShelfLeft - 10, L::kShelfY, L::kShelfRight - L::kShelfLeft + 20, 14, 0x8A5A30);
+    }
+}
+
 void Background(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 1024, 768);
     DemoCanvas c(s.w, s.h, 0xFFFFFF);
@@ -132,6 +167,9 @@ void Background(const DemoPicture& p) {
             if (x > 320 && x < 680 && y > 240 && y < 610) continue;
             c.fillCircle(x, y, 1 + i % 3, 0xF0F0C0);
         }
+    } else if (stem == "colhardbg" || stem == "numhardbg" || stem == "timehardbg" ||
+               stem == "countrieshardbg") {
+        ThemedHardScene(c, stem);
     } else {
         DemoArt::Scenery(c, p.file.path);
     }
@@ -219,6 +257,60 @@ void StripFrame(DemoCanvas& c, Box b, int index, int count, const std::string& r
     c.fillCircle(cx, cy, s * 0.42, fill);
     double a = index * 2 * M_PI / std::max(1, count);
     c.fillCircle(cx + std::sin(a) * s * 0.25, cy - std::cos(a) * s * 0.25, s * 0.1, Darker(fill, 0.5));
+}
+
+// The card dealer of the memory quiz, frame by frame: his face rests, looks about, talks, shakes
+// and nods; his hands reach further out with each frame; his fingers drum; he shuffles his cards.
+void DealerFrame(DemoCanvas& c, Box b, int index, int count, const std::string& role) {
+    const double s = std::min(b.w, b.h);
+    if (role == "dealer head") {
+        // 0 rest, 1 to 5 and 12 looking about, 6 and 7 talking, 8 and 9 shaking, 10 and 11 nodding.
+        static const char* const faces[13] = {"🙂", "🙄", "🤔", "😏", "😌", "🧐", "😮",
+                                              "😃",    "🙁", "😕",    "😊", "😄", "😐"};
+        const char* face = count == 3 ? (index == 0   ? "🙂"
+                                         : index == 1 ? "🤔"
+                                                      : "🙄")
+                                      : faces[index % 13];
+        double dx = index == 8   ? -0.1
+                    : index == 9 ? 0.1
+                                 : 0,
+               dy = index == 10   ? 0.08
+                    : index == 11 ? -0.06
+                                  : 0;
+        DemoArt::Emoji(c, face, {b.x + b.w * (0.1 + dx), b.y + b.h * (0.1 + dy), b.w * 0.8, b.h * 0.8}, true);
+        return;
+    }
+    if (role == "right arm" || role == "left arm") {
+        // Frame 0 rests by the body; the others reach further down and out to the card places.
+        const double t = count > 1 ? double(index) / (count - 1) : 0;
+        const bool right = role == "right arm";
+        const double sx = right ? b.x + b.w * 0.75 : b.x + b.w * 0.25, sy = b.y + b.h * 0.1;
+        const double hx = right ? b.x + b.w * (0.6 - 0.4 * t) : b.x + b.w * (0.4 + 0.4 * t);
+        const double hy = index == 0 ? b.y + b.h * 0.45 : b.y + b.h * (0.55 + 0.3 * t);
+        c.line(sx, sy, hx, hy, s * 0.16, 0x2E4A8A);
+        DemoArt::Emoji(c, index == 0 ? "✊" : "🤚", {hx - s * 0.22, hy - s * 0.22, s * 0.44, s * 0.44},
+                       true);
+        return;
+    }
+    if (role == "drum") {
+        // Two hands on the table, one finger after the other raised.
+        for (int hand = 0; hand < 2; ++hand) {
+            const double lift = (index + hand) % 2 ? s * 0.12 : 0;
+            DemoArt::Emoji(c, hand ? "🤚" : "✋",
+                           {b.x + b.w * (0.1 + 0.45 * hand), b.y + b.h * 0.25 - lift, s * 0.65, s * 0.65},
+                           true);
+        }
+        return;
+    }
+    // The menu's dealer shuffles: a fan of cards that turns frame by frame.
+    for (int k = 0; k < 3; ++k) {
+        cairo_save(c.cr());
+        cairo_translate(c.cr(), b.x + b.w / 2, b.y + b.h * 0.7);
+        cairo_rotate(c.cr(), (k - 1) * 0.35 + (index - count / 2.0) * 0.12);
+        c.fillRoundRect(-s * 0.16, -s * 0.55, s * 0.32, s * 0.45, 5, k == 1 ? 0xFFFFFF : 0x2E5FB8);
+        if (k != 1) DemoArt::Star(c, 0, -s * 0.33, s * 0.08, 0xF0D040);
+        cairo_restore(c.cr());
+    }
 }
 
 // Panels the learner looks at: plain shapes that frame what the screens draw on them.
@@ -412,12 +504,61 @@ void Sprite(const DemoPicture& p) {
             DemoArt::Emoji(c, "🚙", all, true);
         else
             DemoArt::Emoji(c, emoji.at(role), all, true);
-    } else if (role == "strip window" || role == "belt mask" || role == "arm mask") {
+    } else if (role == "big arm") {
+        // The time game's arm grows leftwards from the right edge, so the hand leads at the left end.
+        c.fillRect(h * 0.4, h * 0.38, w - h * 0.4, h * 0.24, 0x3A6EA5);
+        c.fillCircle(h * 0.32, h * 0.5, h * 0.18, 0xE0B090);
+        c.fillRoundRect(h * 0.02, h * 0.45, h * 0.22, h * 0.1, h * 0.05, 0xE0B090);
+    } else if (role == "left jaw" || role == "right jaw") {
+        // Frames stacked downwards: the mouth shut, then open with its teeth showing.
+        for (int i = 0; i < count; ++i) {
+            const double y = i * h, open = i == 0 ? h * 0.06 : h * 0.4;
+            c.fillRoundRect(3, y + 3, w - 6, h - 6, 12, role == "left jaw" ? 0x7CB342 : 0xAB47BC);
+            c.fillRoundRect(w * 0.15, y + h / 2 - open / 2, w * 0.7, open, 5, 0x401010);
+            for (int t = 0; t < 4 && i > 0; ++t)
+                c.fillRect(w * 0.2 + t * w * 0.16, y + h / 2 - open / 2, w * 0.1, h * 0.1, 0xFFFFFF);
+        }
+    } else if (role == "till drawer") {
+        c.fillRect(0, 0, w, h, 0x6A6A70);
+        c.fillRect(6, 6, w - 12, h - 12, 0x2E2E32);
+        for (int i = 0; i < 4; ++i)
+            DemoArt::Emoji(c, i % 2 ? "🪙" : "💵", {12 + i * (w - 24) / 4, 10, (w - 24) / 4 - 6, h - 20},
+                           true);
+    } else if (role == "arm" || role == "arm with pin") {
+        // The hand is where the screen puts a pin: its middle at x = the hand's place.
+        const double hand = ThemedHardLayout::kArmHand + ThemedHardLayout::kPinW / 2.0;
+        c.fillRect(hand - 12, 40, 24, h - 40, 0xE0B090);
+        c.fillCircle(hand, 44, 16, 0xE0B090);
+        if (role == "arm with pin")
+            DemoArt::Emoji(c, "📍",
+                           {double(ThemedHardLayout::kArmHand), 0, double(ThemedHardLayout::kPinW),
+                            double(ThemedHardLayout::kPinH)},
+                           true);
+    } else if (role == "arm mask") {
+        c.fillRect(0, 0, w, h, 0x8A5A30);
+    } else if (role == "reels") {
+        // Two tape reels whose spokes turn a third of a turn from frame to frame.
+        for (int i = 0; i < count; ++i)
+            for (int r = 0; r < 2; ++r) {
+                double x = i * w + w * (r ? 0.72 : 0.28), rr = std::min(w * 0.22, h * 0.45);
+                c.fillCircle(x, cy, rr, 0x3A3A3A);
+                c.fillCircle(x, cy, rr * 0.8, 0x8A6A4A);
+                for (int k = 0; k < 3; ++k) {
+                    double a = (i * 40.0 + k * 120.0) * M_PI / 180.0;
+                    c.line(x, cy, x + std::cos(a) * rr * 0.75, cy + std::sin(a) * rr * 0.75, 3, 0x202020);
+                }
+                c.fillCircle(x, cy, rr * 0.18, 0xE0E0E0);
+            }
+    } else if (role == "strip window" || role == "belt mask") {
         c.fillRect(0, 0, w, h, 0x303030);
         c.fillRoundRect(w * 0.06, h * 0.12, w * 0.88, h * 0.76, 10, kKeyColour);
     } else if (role.find("lozenge") == 0) {
         c.fillRoundRect(0, 0, w, h, h / 2, 0x3A7BD5);
         c.fillRoundRect(3, 3, w - 6, h - 6, (h - 6) / 2, 0xFFFFFF);
+    } else if (role == "dealer head" || role == "right arm" || role == "left arm" || role == "drum" ||
+               role == "dealer") {
+        for (int i = 0; i < count; ++i)
+            DealerFrame(c, {double(i % g.x) * w, double(i / g.x) * h, w, h}, i, count, role);
     } else {
         // Anything else: a plain rounded shape per frame, in a colour of its own.
         for (int i = 0; i < count; ++i)
@@ -455,11 +596,41 @@ void Button(const DemoPicture& p) {
     if (key == "yes" || key == "ok" || key == "begin" || key == "go") base = 0x3CB050;
     if (key == "record") base = 0xF0F0F0;
     DemoCanvas c(s.w * 4, s.h, 0x000000);
+    // The speaking screen's strip choices: as many little frames as the strip has pictures.
+    const int frames = key == "4" ? 4 : key == "8" ? 8 : key == "10" ? 10 : 0;
     ButtonFrames(c, s.w, s.h, base, [&](Box b, uint32_t ink) {
-        if (!DemoArt::Symbol(c, caption, b, ink))
+        if (frames > 0) {
+            int across = frames == 4 ? 2 : frames / 2, down = 2;
+            double fw = b.w * 0.8 / across, fh = b.h * 0.7 / down;
+            for (int i = 0; i < frames; ++i)
+                c.fillRect(b.x + b.w * 0.1 + (i % across) * fw + 1, b.y + b.h * 0.15 + (i / across) * fh + 1,
+                           fw - 2, fh - 2, ink);
+        } else if (!DemoArt::Symbol(c, caption, b, ink)) {
             c.text(caption, b.x, b.y, b.w, b.h, ink, std::max(8, s.h / 3), true);
+        }
     });
     Save(c, p.outPath);
+}
+
+// A small car seen from the side, its body in `paint`.
+void PaintedCar(DemoCanvas& c, Box b, uint32_t paint) {
+    const double w = b.w, h = b.h;
+    c.fillRoundRect(b.x + w * 0.05, b.y + h * 0.45, w * 0.9, h * 0.28, h * 0.06, paint);
+    c.fillRoundRect(b.x + w * 0.22, b.y + h * 0.25, w * 0.52, h * 0.26, h * 0.08, paint);
+    c.fillRoundRect(b.x + w * 0.27, b.y + h * 0.29, w * 0.19, h * 0.16, 4, 0xBFE3F5);
+    c.fillRoundRect(b.x + w * 0.50, b.y + h * 0.29, w * 0.19, h * 0.16, 4, 0xBFE3F5);
+    for (double x : {0.27, 0.73}) {
+        c.fillCircle(b.x + w * x, b.y + h * 0.74, h * 0.11, 0x202020);
+        c.fillCircle(b.x + w * x, b.y + h * 0.74, h * 0.05, 0xB0B0B0);
+    }
+}
+
+// A paint brush lying from top left to bottom right, its bristles dipped in `paint`.
+void PaintBrush(DemoCanvas& c, Box b, uint32_t paint) {
+    const double w = b.w, h = b.h;
+    c.line(b.x + w * 0.08, b.y + h * 0.1, b.x + w * 0.55, b.y + h * 0.55, h * 0.1, 0x9A6A3A);
+    c.line(b.x + w * 0.55, b.y + h * 0.55, b.x + w * 0.68, b.y + h * 0.68, h * 0.14, 0xB8B8C0);
+    c.line(b.x + w * 0.68, b.y + h * 0.68, b.x + w * 0.92, b.y + h * 0.92, h * 0.16, paint);
 }
 
 void Item(const DemoPicture& p, const std::string& style) {
@@ -484,7 +655,15 @@ void Item(const DemoPicture& p, const std::string& style) {
     for (int fy = 0; fy < p.entry->grid.y; ++fy)
         for (int fx = 0; fx < p.entry->grid.x; ++fx) {
             Box b{double(fx * s.w), double(fy * s.h), double(s.w), double(s.h)};
-            if (keyed) {
+            if (keyed && topic == "CO" && (PathHas(p, "\\Easy\\Cars\\") || PathHas(p, "\\Easy\\Brushes\\"))) {
+                // The colours game paints a car with a brush: both show the colour they carry.
+                Keyed(c);
+                uint32_t paint = DemoArt::NamedColour(Vocabulary::BuiltIn().Word("CO", n, 0), 0x808080);
+                if (PathHas(p, "\\Cars\\"))
+                    PaintedCar(c, b, paint);
+                else
+                    PaintBrush(c, b, paint);
+            } else if (keyed) {
                 Keyed(c);
                 DemoArt::Item(c, topic, n, {b.x + 2, b.y + 2, b.w - 4, b.h - 4}, true);
             } else if (PathHas(p, "MGCountries")) {
@@ -516,12 +695,17 @@ void TextLine(const DemoPicture& p) {
 void Caption(const DemoPicture& p, const std::string& text) {
     Size s = FrameSize(*p.entry, 300, 60);
     DemoCanvas c(s.w * p.entry->grid.x, s.h * p.entry->grid.y, 0xFFFFFF);
+    // A strip with one caption a frame (the quiz menu's categories) lists them separated by commas.
+    const int frames = p.entry->grid.x * p.entry->grid.y;
+    std::vector<std::string> each = Split(text, ',');
     for (int fy = 0; fy < p.entry->grid.y; ++fy)
         for (int fx = 0; fx < p.entry->grid.x; ++fx) {
             double x = fx * s.w, y = fy * s.h;
+            const size_t k = size_t(fy * p.entry->grid.x + fx);
+            const std::string words = frames > 1 && int(each.size()) == frames ? Trim(each[k]) : text;
             c.fillRect(x, y, s.w, s.h, 0xFFF8DC);
             c.strokeRect(x, y, s.w, s.h, std::max(1.0, std::min(s.w, s.h) / 25.0), 0xC08A2A);
-            c.text(text, x + 4, y + 1, s.w - 8, s.h - 2, 0x1A1A40, std::min(40, s.h - 2), true);
+            c.text(words, x + 4, y + 1, s.w - 8, s.h - 2, 0x1A1A40, std::min(40, s.h - 2), true);
         }
     Save(c, p.outPath);
 }

@@ -86,10 +86,18 @@ void Effect(const std::string& args, const std::string& out) {
 void Film(int width, int height, const std::string& label, const std::string& out) {
     std::string part = out + ".part";
     std::string size = std::to_string(width) + "x" + std::to_string(height);
-    Run("ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc2=s=" + size +
-            ":r=12:d=3 -f lavfi -i sine=f=440:d=3:sample_rate=22050 -vf " +
-            ShellQuote("drawtext=text=" + label + ":fontcolor=white:fontsize=24:x=(w-tw)/2:y=h-40") +
-            " -c:v mjpeg -q:v 5 -c:a pcm_s16le -shortest -f avi " + ShellQuote(part),
+    // Cells that come alive and spread: a picture that moves, never a caption. The name only
+    // varies the pattern from film to film.
+    unsigned seed = 7;
+    for (char ch : label)
+        seed = seed * 31 + (unsigned char)ch;
+    Run("ffmpeg -nostdin -loglevel error -y -f lavfi -i " +
+            ShellQuote("life=s=" + size +
+                       ":mold=10:r=12:ratio=0.3:life_color=#40C040:death_color=#203040:seed=" +
+                       std::to_string(seed % 100000)) +
+            " -f lavfi -i sine=f=440:d=3:sample_rate=22050 -t 3 -c:v mjpeg -q:v 5 -c:a pcm_s16le -shortest "
+            "-f avi " +
+            ShellQuote(part),
         out);
     Publish(part, out);
 }

@@ -16,7 +16,7 @@ std::string ShellQuote(const std::string& s);
 void Speak(const std::string& text, const std::string& voice, bool male, const std::string& out);
 // `args` are sox effect arguments after "sox -n -r 22050 -b 16 -c 1 OUT.wav".
 void Effect(const std::string& args, const std::string& out);
-// A short test-card film with sound that plays to its end.
+// A short film with sound that plays to its end: cells that come alive on a dark ground.
 void Film(int width, int height, const std::string& label, const std::string& out);
 
 } // namespace parlora::DemoSounds
