@@ -331,6 +331,43 @@ game 0 TForm_WordsEasy 16 "${words_places[@]}"
 game 3 TForm_WordsEasy 16 "${words_places[@]}"
 game 1 TForm_FoodEasy 32 "177 239" "400 239" "623 239" "846 239"
 
+# ---- the other games, the speaking exercise and the memory quiz ----
+
+section="Other games, speaking, memory quiz"
+topic_speak="578 287"
+topic_hard="581 385"
+activity_quit="982 729"
+topic_easy_class=(TForm_WordsEasy TForm_FoodEasy TForm_ColoursEasy TForm_WordsEasy TForm_BodyEasy
+                  TForm_NumbersEasy TForm_TimeEasy TForm_ShoppingEasy TForm_CountriesEasy)
+topic_hard_class=(TForm_WordsHard TForm_FoodHard TForm_ColoursHard TForm_WordsHard TForm_FoodHard
+                  TForm_NumbersHard TForm_TimeHard TForm_FoodHard TForm_CountriesHard)
+# leave_activity: Quit before any answer, back to the topic menu of topic $1.
+leave_activity() { line "click $activity_quit" "wait 6000" "expect-screen ${topic_menu[$1]}"; }
+for t in "${!topic_name[@]}"; do
+    n="${topic_name[$t]}" title="${topic_title[$t]}"
+    new_script "more-$n"
+    new_student_to_menu Sam
+    open_topic "$t"
+    line "click $topic_speak" "wait 4000"
+    shot "speak-$n" TForm_Speak "$title: speaking, the first word said"
+    leave_activity "$t"
+    # The first three topics' easy games have their own pictures above.
+    if ((t != 0 && t != 1 && t != 3)); then
+        line "click $topic_easy" "wait 6000"
+        shot "easy-$n-show" "${topic_easy_class[$t]}" "$title: easy game, the first question"
+        leave_activity "$t"
+    fi
+    line "click $topic_hard" "wait 6000"
+    shot "hard-$n" "${topic_hard_class[$t]}" "$title: hard game, the first question"
+    leave_activity "$t"
+    run_or_fail "more-$n" "more-$n"
+done
+new_script quiz
+new_student_to_menu Sam
+line "click 859 585" "wait 3000"
+shot quiz-menu TForm_QuizMenu "the memory quiz's menu"
+run_or_fail quiz quiz
+
 # ---- the pictures and the index ----
 
 mkdir -p "$out"

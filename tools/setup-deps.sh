@@ -8,7 +8,7 @@ packages=(
   libpulse-dev libasound2-dev
   fonts-liberation2 fonts-dejavu-core fonts-noto-color-emoji
   libgtest-dev libgmock-dev libbenchmark-dev
-  espeak-ng sox ffmpeg xvfb xdotool pulseaudio imagemagick
+  espeak-ng sox ffmpeg xvfb xdotool pulseaudio imagemagick x11-utils x11-apps
   # independent PICT writers for the decoder's tests
   netpbm
   # the sanitizer build and the fuzz targets (libFuzzer, llvm-symbolizer)

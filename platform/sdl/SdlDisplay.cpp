@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace parlora {
@@ -27,7 +28,10 @@ bool realVideoDriver() {
 
 } // namespace
 
-SdlDisplay::SdlDisplay(IAudioOut& audio) : audio_(audio) {}
+SdlDisplay::SdlDisplay(IAudioOut& audio) : audio_(audio) {
+    const char* present = std::getenv("PARLORA_PRESENT");
+    wantRenderer_ = present && std::strcmp(present, "renderer") == 0;
+}
 
 SdlDisplay::~SdlDisplay() {
     closeWindow();
@@ -70,6 +74,14 @@ bool SdlDisplay::createRenderer() {
     return texture_ != nullptr;
 }
 
+bool SdlDisplay::attachSurface() {
+    // Without this hint SDL would make the window surface out of an accelerated renderer, which
+    // loads the whole OpenGL stack for a picture we copy anyway.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    surface_ = SDL_GetWindowSurface(window_);
+    return surface_ != nullptr;
+}
+
 bool SdlDisplay::openWindow(const std::string& caption, WindowMode mode) {
     if (!videoAvailable_) return false;
     closeWindow();
@@ -110,7 +122,7 @@ bool SdlDisplay::openWindow(const std::string& caption, WindowMode mode) {
         std::fprintf(stderr, "Parlora: cannot make the window: %s\n", SDL_GetError());
         return false;
     }
-    if (!createRenderer()) {
+    if ((wantRenderer_ || !attachSurface()) && !createRenderer()) {
         std::fprintf(stderr, "Parlora: cannot draw in the window: %s\n", SDL_GetError());
         closeWindow();
         return false;
@@ -130,15 +142,19 @@ void SdlDisplay::closeWindow() {
     }
     texture_ = nullptr;
     renderer_ = nullptr;
+    surface_ = nullptr; // the window owns it
     window_ = nullptr;
     hasFrame_ = false;
 }
 
 void SdlDisplay::updateOrigin() {
-    if (!window_ || !renderer_) return;
+    if (!window_) return;
     int ww = 0, wh = 0, ow = 0, oh = 0;
     SDL_GetWindowSize(window_, &ww, &wh);
-    if (SDL_GetRendererOutputSize(renderer_, &ow, &oh) != 0 || ow <= 0 || oh <= 0) {
+    if (!renderer_) {
+        ow = surface_ ? surface_->w : ww;
+        oh = surface_ ? surface_->h : wh;
+    } else if (SDL_GetRendererOutputSize(renderer_, &ow, &oh) != 0 || ow <= 0 || oh <= 0) {
         ow = ww;
         oh = wh;
     }
@@ -156,8 +172,25 @@ void SdlDisplay::contentScreenPosition(int& x, int& y) const {
     y += int(float(origin_.y) / origin_.scale);
 }
 
+void SdlDisplay::copyToSurface(const Rect& r) {
+    Rect c = r.intersect(last_.bounds());
+    // The part of the frame that lands inside the window.
+    c = c.intersect({-origin_.x, -origin_.y, surface_->w, surface_->h});
+    if (c.empty()) return;
+    auto* dst = static_cast<uint8_t*>(surface_->pixels) + size_t(c.y + origin_.y) * size_t(surface_->pitch) +
+                size_t(c.x + origin_.x) * 4;
+    SDL_ConvertPixels(c.w, c.h, SDL_PIXELFORMAT_ARGB8888, last_.row(c.y) + c.x, last_.strideBytes(),
+                      surface_->format->format, dst, surface_->pitch);
+}
+
 void SdlDisplay::redraw() {
-    if (!renderer_) return;
+    if (!renderer_) {
+        if (!window_ || !surface_) return;
+        SDL_FillRect(surface_, nullptr, SDL_MapRGB(surface_->format, 0, 0, 0));
+        if (hasFrame_) copyToSurface(last_.bounds());
+        SDL_UpdateWindowSurface(window_);
+        return;
+    }
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     if (hasFrame_ && texture_) {
@@ -168,7 +201,36 @@ void SdlDisplay::redraw() {
 }
 
 void SdlDisplay::present(const Surface& frame, const std::vector<Rect>& dirty) {
-    if (!renderer_ || frame.empty()) return;
+    if (frame.empty()) return;
+    if (!renderer_) {
+        if (!surface_) return;
+        // Until a whole frame has arrived (or when its size changes) every pixel is new.
+        bool whole =
+            dirty.empty() || !hasFrame_ || last_.width() != frame.width() || last_.height() != frame.height();
+        if (whole) {
+            last_ = frame;
+            textureW_ = frame.width();
+            textureH_ = frame.height();
+            hasFrame_ = true;
+            updateOrigin();
+            redraw();
+            return;
+        }
+        std::vector<SDL_Rect> rects;
+        rects.reserve(dirty.size());
+        for (const Rect& r : dirty) {
+            Rect c = r.intersect(frame.bounds());
+            if (c.empty()) continue;
+            for (int y = c.y; y < c.bottom(); ++y)
+                std::copy(frame.row(y) + c.x, frame.row(y) + c.right(), last_.row(y) + c.x);
+            copyToSurface(c);
+            Rect on =
+                Rect{c.x + origin_.x, c.y + origin_.y, c.w, c.h}.intersect({0, 0, surface_->w, surface_->h});
+            if (!on.empty()) rects.push_back({on.x, on.y, on.w, on.h});
+        }
+        if (!rects.empty()) SDL_UpdateWindowSurfaceRects(window_, rects.data(), int(rects.size()));
+        return;
+    }
     if (frame.width() != textureW_ || frame.height() != textureH_ || !texture_) {
         // Not the usual size: a texture to match, and every pixel is new.
         if (texture_) SDL_DestroyTexture(texture_);
@@ -210,6 +272,11 @@ bool SdlDisplay::handleWindowEvent(const SDL_Event& e) {
     case SDL_WINDOWEVENT_RESIZED:
     case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_RESTORED:
+        // A window surface lasts only as long as the window's size: take the new one.
+        if (!renderer_ && window_ && !attachSurface()) {
+            std::fprintf(stderr, "Parlora: cannot draw in the window: %s\n", SDL_GetError());
+            return true;
+        }
         updateOrigin();
         redraw();
         return true;

@@ -1,6 +1,8 @@
 #pragma once
-// The main window: one SDL window with a renderer and a 1024 x 768 streaming texture that holds
-// the last frame, drawn 1:1 at the content origin with black around it.
+// The main window: one SDL window showing the 1024 x 768 frame 1:1 at the content origin with black
+// around it. The course composes every frame on the CPU, so by default the changed areas are copied
+// straight into the window's own surface (shared memory on X11): no OpenGL stack is loaded. The
+// renderer path (a streaming texture) is kept for PARLORA_PRESENT=renderer.
 #include "platform/Platform.h"
 #include "platform/sdl/SdlInput.h"
 
@@ -41,8 +43,13 @@ class SdlDisplay : public IDisplay {
     void contentScreenPosition(int& x, int& y) const;
     SDL_Window* window() const { return window_; }
 
+    // True while frames go through SDL's renderer rather than the window surface.
+    bool usesRenderer() const { return renderer_ != nullptr; }
+
   private:
     bool createRenderer();
+    bool attachSurface();
+    void copyToSurface(const Rect& r);
     void updateOrigin();
     void redraw();
 
@@ -51,6 +58,11 @@ class SdlDisplay : public IDisplay {
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
+    // The window's surface, valid until the window's size changes; `last_` is the frame it shows,
+    // so a resized or exposed window is drawn again without asking the course.
+    SDL_Surface* surface_ = nullptr;
+    Surface last_;
+    bool wantRenderer_ = false;
     int textureW_ = ContentWidth, textureH_ = ContentHeight;
     bool hasFrame_ = false;
     WindowMode mode_ = WindowMode::MaximisedCentred;
