@@ -119,6 +119,9 @@ class IPlatform : public IEventSource {
     virtual void sleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
     // Called once the dispatcher exists; device completions are posted through it.
     virtual void attach(Dispatcher& dispatcher) = 0;
+    // Where the platform's own lines go (a missing sound device and the like): the debug log, on the
+    // UI thread. Lines written before a sink is set are kept for it.
+    virtual void setLogSink(std::function<void(const std::string&)> sink) { (void)sink; }
 };
 
 } // namespace parlora

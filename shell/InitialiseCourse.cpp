@@ -225,6 +225,9 @@ bool TForm_Main::InitialiseCourse() {
     if (!PathResolver::IsFile(configPath)) configPath = folders_.DataDir + "\\..\\config.txt";
     config_.Load(PathResolver::Resolve(configPath));
     LoadSettings();
+    // From here the platform's own lines (no sound device and the like) go to the debug log, which
+    // the configuration may turn on, and never to the terminal.
+    platform_.setLogSink([this](const std::string& line) { DebugLog(line); });
 
     // 6. The user's name pre-fills the first student's name.
     userName_ = platform_.shell().userFullName();

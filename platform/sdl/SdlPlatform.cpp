@@ -3,12 +3,25 @@
 #include "core/Errors.h"
 #include "platform/sdl/SoftwareVolume.h"
 
+#include <alsa/asoundlib.h>
+
 #include <algorithm>
 #include <climits>
 
 namespace parlora {
 
+namespace {
+
+// ALSA writes every failed probe ("cannot find card '0'", ...) to stderr; on a computer without a
+// sound card that is noise, and the one line that matters comes from SDL's own failure.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+} // namespace
+
 SdlPlatform::SdlPlatform() {
+    SDL_LogGetOutputFunction(&previousLog_, &previousLogData_);
+    SDL_LogSetOutputFunction(&SdlPlatform::CollectLog, this);
+    snd_lib_error_set_handler(&QuietAlsa);
     // One close request per click on the close box, not a window close and a quit besides.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // A click that activates the window is a click on the screen too.
@@ -34,6 +47,33 @@ SdlPlatform::~SdlPlatform() {
     audioIn_.reset();
     audioOut_.reset();
     SDL_Quit();
+    SDL_LogSetOutputFunction(previousLog_, previousLogData_);
+}
+
+void SDLCALL SdlPlatform::CollectLog(void* self, int, SDL_LogPriority, const char* message) {
+    auto* platform = static_cast<SdlPlatform*>(self);
+    {
+        std::lock_guard<std::mutex> lock(platform->logMutex_);
+        // A log that nobody reads must not grow without end.
+        if (platform->pendingLog_.size() < 256) platform->pendingLog_.emplace_back(message);
+    }
+    // No wake here: SDL may log from inside its event queue. The next wait delivers the line.
+}
+
+void SdlPlatform::setLogSink(std::function<void(const std::string&)> sink) {
+    logSink_ = std::move(sink);
+    DeliverLog();
+}
+
+void SdlPlatform::DeliverLog() {
+    if (!logSink_) return;
+    std::vector<std::string> lines;
+    {
+        std::lock_guard<std::mutex> lock(logMutex_);
+        lines.swap(pendingLog_);
+    }
+    for (const std::string& line : lines)
+        logSink_(line);
 }
 
 void SdlPlatform::attach(Dispatcher& dispatcher) {
@@ -81,6 +121,7 @@ void SdlPlatform::waitEvents(int64_t timeoutMs, std::vector<InputEvent>& out) {
     if (got) handle(e, out);
     while (SDL_PollEvent(&e))
         handle(e, out);
+    DeliverLog();
 }
 
 void SdlPlatform::discardPendingInput() {

@@ -8,7 +8,11 @@
 #include "platform/sdl/SdlDisplay.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
 
 namespace parlora {
 
@@ -29,6 +33,7 @@ class SdlPlatform : public IPlatform {
     IVolume& volume() override { return *volume_; }
     bool headless() const override { return false; }
     void attach(Dispatcher& dispatcher) override;
+    void setLogSink(std::function<void(const std::string&)> sink) override;
 
     void waitEvents(int64_t timeoutMs, std::vector<InputEvent>& out) override;
     void wake() override;
@@ -42,6 +47,9 @@ class SdlPlatform : public IPlatform {
 
   private:
     void handle(const SDL_Event& e, std::vector<InputEvent>& out);
+    // SDL's log output, from any thread: kept for the sink instead of going to stderr.
+    static void SDLCALL CollectLog(void* self, int category, SDL_LogPriority priority, const char* message);
+    void DeliverLog();
 
     SystemClock clock_;
     PosixShell shell_;
@@ -51,6 +59,11 @@ class SdlPlatform : public IPlatform {
     std::unique_ptr<IVolume> volume_;
     Uint32 wakeEvent_ = 0;
     std::atomic<bool> wakePending_{false};
+    std::mutex logMutex_;
+    std::vector<std::string> pendingLog_;
+    std::function<void(const std::string&)> logSink_;
+    SDL_LogOutputFunction previousLog_ = nullptr;
+    void* previousLogData_ = nullptr;
 };
 
 } // namespace parlora

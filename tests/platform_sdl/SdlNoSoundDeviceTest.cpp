@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,28 +17,50 @@ using namespace parlora;
 
 namespace {
 
-// Collects what SDL_Log writes while it lives.
-class LogCapture {
-  public:
-    LogCapture() {
-        SDL_LogGetOutputFunction(&oldFn_, &oldData_);
-        SDL_LogSetOutputFunction(&LogCapture::Out, this);
-    }
-    ~LogCapture() { SDL_LogSetOutputFunction(oldFn_, oldData_); }
+// What the platform hands to the debug log.
+struct LogLines {
     int count(const std::string& part) const {
         int n = 0;
         for (const std::string& line : lines)
             if (line.find(part) != std::string::npos) ++n;
         return n;
     }
+    std::function<void(const std::string&)> sink() {
+        return [this](const std::string& line) { lines.push_back(line); };
+    }
     std::vector<std::string> lines;
+};
+
+// Everything written to file descriptor 2 while it lives (what a terminal would show).
+class StderrCapture {
+  public:
+    StderrCapture() {
+        std::fflush(stderr);
+        saved_ = dup(2);
+        file_ = std::tmpfile();
+        dup2(fileno(file_), 2);
+    }
+    ~StderrCapture() { Restore(); }
+    std::string Take() {
+        Restore();
+        std::string text;
+        std::rewind(file_);
+        char buf[512];
+        for (size_t n; (n = std::fread(buf, 1, sizeof buf, file_)) > 0;)
+            text.append(buf, n);
+        return text;
+    }
 
   private:
-    static void SDLCALL Out(void* self, int, SDL_LogPriority, const char* message) {
-        static_cast<LogCapture*>(self)->lines.push_back(message);
+    void Restore() {
+        if (saved_ < 0) return;
+        std::fflush(stderr);
+        dup2(saved_, 2);
+        close(saved_);
+        saved_ = -1;
     }
-    SDL_LogOutputFunction oldFn_ = nullptr;
-    void* oldData_ = nullptr;
+    int saved_ = -1;
+    std::FILE* file_ = nullptr;
 };
 
 VoiceRequest Tone(int ms) {
@@ -50,11 +76,12 @@ VoiceRequest Tone(int ms) {
 TEST(SdlNoSoundDevice, SoundsAreTimedSilentlyRecordingsAreSilentAndItIsSaidOnce) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    LogCapture log;
+    LogLines log;
     {
         SdlPlatform platform;
         Dispatcher dispatcher(platform.clock(), &platform);
         platform.attach(dispatcher);
+        platform.setLogSink(log.sink());
         EXPECT_FALSE(platform.audioOut().deviceOpen());
 
         for (int round = 0; round < 3; ++round) {
@@ -89,6 +116,37 @@ TEST(SdlNoSoundDevice, SoundsAreTimedSilentlyRecordingsAreSilentAndItIsSaidOnce)
     }
     EXPECT_EQ(log.count("no sound output"), 1) << "said once, however many sounds are played";
     EXPECT_EQ(log.count("no sound input"), 1) << "said once, however many recordings are made";
+}
+
+// ALSA with no card (this machine has none; with one the sound simply plays): nothing reaches the
+// terminal, and the debug log gets one line saying the sounds are silent.
+TEST(SdlNoSoundDevice, NoCardPrintsNothingAndLeavesOneLineForTheDebugLog) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "alsa", 1);
+    LogLines log;
+    StderrCapture terminal;
+    bool opened = false;
+    {
+        SdlPlatform platform;
+        Dispatcher dispatcher(platform.clock(), &platform);
+        platform.attach(dispatcher);
+        platform.setLogSink(log.sink());
+        opened = platform.audioOut().deviceOpen();
+        for (int round = 0; round < 2; ++round) {
+            bool ended = false;
+            const uint64_t start = platform.clock().nowMs();
+            platform.audioOut().play(Tone(50), [&] { ended = true; });
+            while (!ended && platform.clock().nowMs() - start < 2000)
+                dispatcher.runOnce(true);
+            EXPECT_TRUE(ended);
+        }
+    }
+    const std::string written = terminal.Take();
+    EXPECT_EQ(written, "") << "the terminal stays quiet";
+    if (!opened) {
+        EXPECT_EQ(log.count("no sound output"), 1);
+        EXPECT_EQ(log.lines.size(), 1u) << "one line, not ALSA's every probe";
+    }
 }
 
 TEST(SdlNoSoundDevice, ANewDeviceIsTakenWhenTheSystemReportsOne) {
