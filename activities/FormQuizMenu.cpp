@@ -88,8 +88,8 @@ TForm_QuizMenu::TForm_QuizMenu(TForm_Main& main)
     try {
         LoadPicture("Labels", main_.folders().SourceDir + "\\General\\MemLabel.png");
     } catch (const std::exception& ex) {
-        // The buttons still work without their captions.
-        main_.DebugLog(ex.what());
+        // The buttons still work without their captions: say what is missing and go on.
+        main_.ShowAppMessage(ex.what(), MsgKind::Warning, -1, {MsgButton::OK});
     }
 
     for (int side = 0; side < 2; ++side) {

@@ -4,6 +4,7 @@
 #include "core/PathResolver.h"
 #include "core/ProfileFile.h"
 #include "core/StringUtil.h"
+#include "display/DIBImageList.h"
 #include "media/MediaModule.h"
 #include "platform/FileWatcher.h"
 #include "platform/OsInfo.h"
@@ -29,9 +30,17 @@ TForm_Main::TForm_Main(IPlatform& platform, std::vector<std::string> args)
     platform_.attach(dispatcher_);
     dispatcher_.setInputHandler([this](const InputEvent& e) { HandleInput(e); });
     dispatcher_.setPaintHandler([this] { Paint(); });
+    // A picture of a screen's automatically loaded set that cannot be read is named in a warning;
+    // the screen goes on without it.
+    TDIBVolatileImageList::WarningHandler() = [this](const std::string& text) {
+        ShowAppMessage(text, MsgKind::Warning, -1, {MsgButton::OK});
+    };
 }
 
-TForm_Main::~TForm_Main() = default;
+TForm_Main::~TForm_Main() {
+    TDIBVolatileImageList::WarningHandler() = nullptr;
+    platform_.setLogSink(nullptr);
+}
 
 StartOptions TForm_Main::ParseOptions(const std::vector<std::string>& args) {
     StartOptions o;

@@ -9,6 +9,8 @@
 # and PARLORA_CONTENT name programs built elsewhere instead. GALLERY_FULL_DIR, when set, also
 # receives the shots at full size. Every run of the course must end with every expectation held:
 # any other end stops the gallery with the failing line. Pictures no longer taken are removed.
+# GALLERY_SCRIPTS_ONLY=DIR writes the scripts into DIR (with runs.txt: script and home folder, in
+# the order they run) instead of running them, for tools that replay the walk.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -115,6 +117,13 @@ back_to_menu() { line "click $topic_back" "wait 1500" "expect-screen TForm_Menu"
 # on its error output is kept for the end, but not the failure a probe is there to find.
 run() {
     local script="$work/scripts/$1.txt" home="$work/homes/$2" err="$work/$1.err" status=0
+    # Only the scripts are wanted (other tools replay them): keep each with its home, in order.
+    # Probes still run, as the scripts after them depend on what they find.
+    if [[ -n "${GALLERY_SCRIPTS_ONLY:-}" && -z "${3:-}" ]]; then
+        cp "$script" "$GALLERY_SCRIPTS_ONLY/$1.txt"
+        printf '%s\t%s\n' "$1" "$2" >>"$GALLERY_SCRIPTS_ONLY/runs.txt"
+        return 0
+    fi
     echo "gallery: running $1"
     mkdir -p "$home/run"
     chmod 700 "$home/run"
@@ -369,6 +378,11 @@ shot quiz-menu TForm_QuizMenu "the memory quiz's menu"
 run_or_fail quiz quiz
 
 # ---- the pictures and the index ----
+
+if [[ -n "${GALLERY_SCRIPTS_ONLY:-}" ]]; then
+    echo "gallery: scripts written to $GALLERY_SCRIPTS_ONLY"
+    exit 0
+fi
 
 mkdir -p "$out"
 while IFS=$'\t' read -r _ file _ _; do

@@ -6,13 +6,21 @@ packages=(
   libsdl2-dev libcairo2-dev libpango1.0-dev libpng-dev libjpeg62-turbo-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   libpulse-dev libasound2-dev
+  # the help-language download program: fetching, checksums, unpacking .tar.zst and .zip
+  libcurl4-openssl-dev libssl-dev libarchive-dev libzstd-dev zstd
+  # the phrase export: MP3 encoder and ID3 tags
+  libmp3lame-dev libtag1-dev
   fonts-liberation2 fonts-dejavu-core fonts-noto-color-emoji
   libgtest-dev libgmock-dev libbenchmark-dev
   espeak-ng sox ffmpeg xvfb xdotool pulseaudio imagemagick x11-utils x11-apps
+  # printing: libcups, a local cupsd with a PDF-writing queue for the tests, pdftoppm/pdfinfo
+  libcups2-dev cups cups-daemon cups-client printer-driver-cups-pdf poppler-utils xdg-user-dirs
   # independent PICT writers for the decoder's tests
   netpbm
   # the sanitizer build and the fuzz targets (libFuzzer, llvm-symbolizer)
   clang libclang-rt-14-dev llvm
+  # the content chaos run learns which files each screen opens
+  strace
 )
 missing=()
 for p in "${packages[@]}"; do

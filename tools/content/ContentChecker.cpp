@@ -176,4 +176,20 @@ CheckSummary ContentChecker::Check(const std::string& dataDir, std::ostream& out
     return sum;
 }
 
+void ContentChecker::List(const std::string& dataDir, std::ostream& out) {
+    DataLayout layout = ScanDataDir(dataDir);
+    std::set<std::string> seen;
+    for (const ManifestEntry& entry : ContentManifest()) {
+        if (entry.kind == ContentKind::Folder) continue;
+        for (const ContentFile& cf : ExpandEntry(entry, layout)) {
+            std::string full = PathResolver::Join(dataDir, cf.path);
+            std::string found = entry.kind == ContentKind::Sound && Extension(cf.path).empty()
+                                    ? FindSound(full)
+                                    : PathResolver::Resolve(full);
+            if (found.empty() || !PathResolver::IsFile(found) || !seen.insert(found).second) continue;
+            out << LevelName(entry.level) << '\t' << KindName(entry.kind) << '\t' << found << '\n';
+        }
+    }
+}
+
 } // namespace parlora

@@ -29,6 +29,9 @@ class ContentChecker {
     // One line per missing required file and per unreadable file, then
     // "N missing, M unreadable, K checked".
     static CheckSummary Check(const std::string& dataDir, std::ostream& out);
+    // One line per content file present, "LEVEL<tab>KIND<tab>full path" (as found on disk), for
+    // tools that need to know which files the course cannot do without.
+    static void List(const std::string& dataDir, std::ostream& out);
 };
 
 } // namespace parlora

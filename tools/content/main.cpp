@@ -13,6 +13,7 @@ namespace {
 int Usage() {
     std::cerr << "usage: parlora-content demo [--no-custom] [--if-changed] [--jobs=N] OUT_DIR\n"
                  "       parlora-content check DATA_DIR\n"
+                 "       parlora-content list DATA_DIR\n"
                  "       parlora-content info FILE...\n"
                  "       parlora-content convert PICTURE OUT.png\n";
     return 2;
@@ -60,6 +61,14 @@ int main(int argc, char** argv) {
                 return 1;
             }
             return ContentChecker::Check(argv[2], std::cout).ok() ? 0 : 1;
+        }
+        if (std::strcmp(argv[1], "list") == 0 && argc == 3) {
+            if (!PathResolver::IsDirectory(argv[2])) {
+                std::cerr << "Can't find folder " << argv[2] << "\n";
+                return 1;
+            }
+            ContentChecker::List(argv[2], std::cout);
+            return 0;
         }
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";
