@@ -56,7 +56,7 @@ void ReadLangList(const std::string& path) {
             if (!line.empty() || i < bytes.size()) {
                 int number = ParseIntOr(TakeToken(line, "|"), 0);
                 std::string name = Cp1252ToUtf8(MacRomanToCp1252(TakeToken(line, "|")));
-                sink = number + int(name.size());
+                sink = number ^ int(name.size()); // keeps both alive without arithmetic that could overflow
             }
             line.clear();
         } else {
