@@ -1,6 +1,7 @@
 #include "platform/XdgFolders.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
@@ -66,6 +67,36 @@ bool MakePrivateFolder(const std::string& path) {
     if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return false;
     if ((st.st_mode & 077) != 0 && ::chmod(path.c_str(), 0700) != 0) return false;
     return true;
+}
+
+std::string UserDocumentsFolder() {
+    std::string home = homeDir();
+    std::string chosen;
+    // The file holds shell assignments such as XDG_DOCUMENTS_DIR="$HOME/Documents"; the last wins.
+    if (std::FILE* f = std::fopen(join(XdgConfigHome(), "user-dirs.dirs").c_str(), "r")) {
+        char buf[4096];
+        while (std::fgets(buf, sizeof buf, f)) {
+            std::string line(buf);
+            const std::string key = "XDG_DOCUMENTS_DIR=\"";
+            size_t at = line.find(key);
+            if (at != 0) continue;
+            size_t end = line.find('"', key.size());
+            if (end == std::string::npos) continue;
+            std::string v = line.substr(key.size(), end - key.size());
+            if (v.rfind("$HOME", 0) == 0) {
+                if (home.empty()) continue;
+                v = home + v.substr(5);
+            } else if (v.empty() || v[0] != '/') {
+                continue;
+            }
+            chosen = v;
+        }
+        std::fclose(f);
+    }
+    std::error_code ec;
+    // The tool itself answers the home folder when the documents folder is not set up.
+    if (!chosen.empty() && std::filesystem::is_directory(chosen, ec)) return chosen;
+    return home;
 }
 
 std::string ExecutableDir() {

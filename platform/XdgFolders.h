@@ -18,6 +18,9 @@ std::string ProgramTempDir();
 // Makes `path` a folder only this user can enter (0700), or accepts one that already is ours
 // (closing it to others). False for a symbolic link, a file or another user's folder.
 bool MakePrivateFolder(const std::string& path);
+// The user's documents folder as `xdg-user-dir DOCUMENTS` gives it ($XDG_CONFIG_HOME/user-dirs.dirs),
+// when it exists; else the home folder. Empty when neither is known.
+std::string UserDocumentsFolder();
 // The folder of the running executable (no trailing slash); empty if unknown.
 std::string ExecutableDir();
 // Removes a folder and everything in it; failures are ignored.

@@ -1,14 +1,13 @@
 #pragma once
-// Prints a topic's worksheet. Worksheets are not built yet: printing reports success and prints
-// nothing, so the topic menus already follow their whole printing sequence.
+// Prints a topic's worksheet: the print dialog, then the pages to the printer or a saved PDF.
 namespace parlora {
 
 class TForm_Main;
 
 class TWorksheetPrinter {
   public:
-    // Topic 0..8; records the printing as the topic's activity 4 once worksheets exist.
     virtual ~TWorksheetPrinter() = default;
+    // Topic 0..8; a completed print is recorded as the topic's activity 4.
     virtual void PrintTopic(TForm_Main& main, int topic);
 };
 
