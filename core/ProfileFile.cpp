@@ -299,6 +299,15 @@ void ProfileFile::EraseSection(const std::string& path, std::string_view section
     Save(path, text);
 }
 
+void ProfileFile::Edit(const std::string& path, const std::function<void(ProfileText&)>& change) {
+    if (path.empty()) throw ProfileError("No file specified for WriteProfile");
+    ProfileText text = LoadForWrite(path);
+    std::string before = text.bytes();
+    change(text);
+    if (text.bytes() == before) return;
+    Save(path, text);
+}
+
 ProfileText ProfileFile::Load(const std::string& path) {
     std::string bytes;
     if (path.empty() || !ReadWholeFile(path, bytes)) return ProfileText();

@@ -11,6 +11,7 @@
 //   writing with no key deletes the whole section;
 // - every write goes to a temporary file in the same folder, is flushed and renamed over the
 //   old file, so a crash never leaves a truncated file.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +59,9 @@ class ProfileFile {
     static void Write(const std::string& path, std::string_view section, std::string_view key,
                       std::string_view value);
     static void EraseSection(const std::string& path, std::string_view section);
+    // Several changes in one write: `change` edits the file's text, which is saved only when it
+    // changed. A crash leaves either the old file or the new one, never a mixture.
+    static void Edit(const std::string& path, const std::function<void(ProfileText&)>& change);
 
     static ProfileText Load(const std::string& path); // empty when missing or unreadable
     static void Save(const std::string& path, const ProfileText& text);

@@ -132,11 +132,15 @@ void TRecordsStore::LoadStudentList() {
     }
 }
 
-void TRecordsStore::SaveStudentList() {
+std::string TRecordsStore::StudentListValue(const std::vector<TStudentEntry>& students) {
     std::vector<std::string> raws;
-    for (const auto& s : students_)
+    for (const auto& s : students)
         raws.push_back(s.raw);
-    WriteRecordValue("Defaults", "Students", "\"" + EncodeCommaText(raws) + "\"");
+    return "\"" + EncodeCommaText(raws) + "\"";
+}
+
+void TRecordsStore::SaveStudentList() {
+    WriteRecordValue("Defaults", "Students", StudentListValue(students_));
 }
 
 void TRecordsStore::SortStudentsByScore() {
@@ -184,6 +188,29 @@ bool TRecordsStore::DeleteCurrentStudent() {
     if (current_.empty() || it == students_.end()) return false;
     students_.erase(it);
     SaveStudentList();
+    SetCurrentStudent("");
+    return true;
+}
+
+bool TRecordsStore::DeleteCurrentStudentAndRecords() {
+    if (current_.empty()) return false;
+    if (backend() != Backend::File) {
+        EraseStudentSection();
+        return DeleteCurrentStudent();
+    }
+    std::vector<TStudentEntry> rest = students_;
+    auto it = std::find_if(rest.begin(), rest.end(),
+                           [&](const TStudentEntry& s) { return SameStudentName(s.name, current_); });
+    bool listed = it != rest.end();
+    if (listed) rest.erase(it);
+    const std::string section = StudentSection();
+    ProfileFile::Edit(folders_.RecordsFile, [&](ProfileText& text) {
+        text.eraseSection(section);
+        if (listed) text.set("Defaults", "Students", StudentListValue(rest));
+    });
+    // Memory follows only once the file has the change.
+    if (!listed) return false;
+    students_ = std::move(rest);
     SetCurrentStudent("");
     return true;
 }

@@ -67,6 +67,11 @@ class TRecordsStore {
     bool AddStudent(const std::string& name);
     static bool IsAcceptableStudentName(const std::string& name);
     bool DeleteCurrentStudent();
+    // The records screen's deletion: the current student's whole section goes and the student
+    // leaves the list. With a records file both changes are one write, so a crash between them
+    // cannot leave a listed student without records or the other way round. True when the
+    // student was listed.
+    bool DeleteCurrentStudentAndRecords();
     // Letter case ignored, beyond ASCII for the common alphabets.
     static bool SameStudentName(const std::string& a, const std::string& b);
 
@@ -95,6 +100,7 @@ class TRecordsStore {
     void SetQuizScore(int score) { quizScore_ = score; }
 
   private:
+    static std::string StudentListValue(const std::vector<TStudentEntry>& students);
     static std::string GameKey(int activity) { return "Game" + std::to_string(activity); }
     void WriteScores(int activity);
 

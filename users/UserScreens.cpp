@@ -2,8 +2,10 @@
 
 #include "shell/ScreenFactory.h"
 #include "users/FormActor.h"
+#include "users/FormAward.h"
 #include "users/FormChooseName.h"
 #include "users/FormNewUser.h"
+#include "users/FormRecords.h"
 #include "users/FormTypeName.h"
 
 namespace parlora {
@@ -20,6 +22,12 @@ void RegisterUserScreens(TScreenFactory& factory) {
     });
     factory.Register("TForm_Actor", [](TForm_Main& m, const TScreenParams& p) {
         return std::unique_ptr<TScreen>(new TForm_Actor(m, p));
+    });
+    factory.Register("TForm_Records", [](TForm_Main& m, const TScreenParams& p) {
+        return std::unique_ptr<TScreen>(new TForm_Records(m, p));
+    });
+    factory.Register("TForm_Award", [](TForm_Main& m, const TScreenParams& p) {
+        return std::unique_ptr<TScreen>(new TForm_Award(m, p));
     });
 }
 

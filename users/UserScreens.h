@@ -1,5 +1,5 @@
 #pragma once
-// Registers the name, welcome and actor screens with the factory.
+// Registers the name, welcome, actor, records and award screens with the factory.
 namespace parlora {
 
 class TScreenFactory;
