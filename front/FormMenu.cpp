@@ -122,17 +122,9 @@ int TForm_Menu::SectionCode(int tag) {
     return tag >= 1 && tag <= kSections ? kSectionCodes[size_t(tag - 1)] : 0;
 }
 
-int TForm_Menu::SliderLeft(uint16_t volume) {
-    return int(volume) * (kSliderMax - kSliderMin) / 65535 + kSliderMin;
-}
-
-uint16_t TForm_Menu::SliderVolume(int left) {
-    left = std::clamp(left, kSliderMin, kSliderMax);
-    return uint16_t((left - kSliderMin) * 65535 / (kSliderMax - kSliderMin));
-}
-
 TForm_Menu::TForm_Menu(TForm_Main& main, const TScreenParams&)
-    : TDIBScreen(main, "TForm_Menu"), anims_(main.dispatcher()), mixer_(main.platform().volume()) {
+    : TDIBScreen(main, "TForm_Menu"), anims_(main.dispatcher()),
+      volume_(main.platform().volume(), kSliderMin, kSliderMax) {
     anims_.SetInterval(20);
     FormCreate();
 }
@@ -200,13 +192,7 @@ void TForm_Menu::FormCreate() {
     ApplyStreamFlags();
     WireEvents();
 
-    mixer_.OnControlChange = [this](uint32_t) { KaMixerPanel1ControlChange(); };
-    try {
-        mixer_.OpenMixer();
-    } catch (const std::exception& e) {
-        m.DebugLog(std::string("Volume slider hidden: ") + e.what());
-        slider_->SetVisible(false);
-    }
+    volume_.Open(false);
 }
 
 void TForm_Menu::ShowName() {
@@ -273,11 +259,12 @@ void TForm_Menu::WireEvents() {
     onClick("DIBBS_Award", &TForm_Menu::DIBBS_AwardClick);
     onClick("DIBBS_Actor", &TForm_Menu::DIBBS_ActorClick);
     onClick("DIBBS_WWW", &TForm_Menu::DIBBS_WWWClick);
-    slider_->OnMouseDown = [this](TCustomDIBControl&, MouseButton b, int x, int) {
-        DIBI_SliderMouseDown(b, x);
-    };
-    slider_->OnMouseMove = [this](TCustomDIBControl&, int x, int) { DIBI_SliderMouseMove(x); };
-    slider_->OnMouseUp = [this](TCustomDIBControl&, MouseButton b, int, int) { DIBI_SliderMouseUp(b); };
+    volume_.Attach(
+        *slider_, [this](const std::string& line) { main_.DebugLog(line); },
+        [this] {
+            PlayEffect(PathResolver::Resolve(
+                Format("%s\\common\\sounds\\bing.wav", main_.folders().InterfaceDir.c_str())));
+        });
 }
 
 void TForm_Menu::Start() {
@@ -394,38 +381,6 @@ void TForm_Menu::DIBBS_ActorClick() {
 void TForm_Menu::DIBBS_WWWClick() {
     StopMenuAnimations();
     main_.OpenHelpLink(main_.settings().Web);
-}
-
-void TForm_Menu::DIBI_SliderMouseDown(MouseButton b, int x) {
-    if (b != MouseButton::Left) return;
-    sliding_ = true;
-    pressX_ = x;
-}
-
-void TForm_Menu::DIBI_SliderMouseMove(int x) {
-    if (!sliding_) return;
-    // x is relative to the knob where it stands now, so this is where the pressed point has gone.
-    int position = slider_->Left() + x - pressX_;
-    try {
-        mixer_.SetVolume(SliderVolume(position));
-    } catch (const std::exception& e) {
-        main_.DebugLog(std::string("Volume not set: ") + e.what());
-    }
-}
-
-void TForm_Menu::DIBI_SliderMouseUp(MouseButton b) {
-    if (b != MouseButton::Left || !sliding_) return;
-    sliding_ = false;
-    PlayEffect(
-        PathResolver::Resolve(Format("%s\\common\\sounds\\bing.wav", main_.folders().InterfaceDir.c_str())));
-}
-
-void TForm_Menu::KaMixerPanel1ControlChange() {
-    try {
-        slider_->SetLeft(SliderLeft(mixer_.GetVolume()));
-    } catch (const std::exception& e) {
-        main_.DebugLog(std::string("Volume not read: ") + e.what());
-    }
 }
 
 void RegisterMenuScreens(TScreenFactory& factory) {

@@ -4,7 +4,7 @@
 // actors. Sections flip by themselves after five seconds without mouse movement.
 #include "display/DIBAnimList.h"
 #include "display/DIBImageStrip.h"
-#include "media/KaMixer.h"
+#include "front/VolumeSlider.h"
 #include "shell/DIBScreen.h"
 #include "shell/ScreenRoute.h"
 
@@ -44,8 +44,8 @@ class TForm_Menu : public TDIBScreen {
     // The screen code a section (tag 1..10) leads to.
     static int SectionCode(int tag);
     // The knob's left edge for a volume, and the volume for a knob position.
-    static int SliderLeft(uint16_t volume);
-    static uint16_t SliderVolume(int left);
+    static int SliderLeft(uint16_t volume) { return TVolumeSlider::Left(volume, kSliderMin, kSliderMax); }
+    static uint16_t SliderVolume(int left) { return TVolumeSlider::Volume(left, kSliderMin, kSliderMax); }
 
     TDIBImageStrip& Section(int n) const { return *sections_[size_t(n - 1)]; }
     TDIBImageStrip& Light(int n) const { return *lights_[size_t(n - 1)]; }
@@ -71,25 +71,19 @@ class TForm_Menu : public TDIBScreen {
     void DIBBS_AwardClick();
     void DIBBS_ActorClick();
     void DIBBS_WWWClick();
-    void DIBI_SliderMouseDown(MouseButton b, int x);
-    void DIBI_SliderMouseMove(int x);
-    void DIBI_SliderMouseUp(MouseButton b);
-    void KaMixerPanel1ControlChange();
 
     void SetIdleTimer(uint32_t ms);
     void KillIdleTimer();
     void Leave(int code, int kind);
 
     TDIBAnimList anims_;
-    TKaMixer mixer_;
+    TVolumeSlider volume_;
     std::array<TDIBImageStrip*, kSections> sections_{};
     std::array<TDIBImageStrip*, kLights> lights_{};
     TDIBImage* slider_ = nullptr;
     TimerId idleTimer_ = 0;
     bool idleRan_ = false;
     bool flipForward_ = true; // the phase of the next idle tick
-    bool sliding_ = false;
-    int pressX_ = 0;
     bool quiz_ = false;
 };
 

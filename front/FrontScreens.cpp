@@ -1,5 +1,6 @@
 #include "front/FrontScreens.h"
 
+#include "front/FormLanguage.h"
 #include "shell/ScreenFactory.h"
 
 namespace parlora {
@@ -7,6 +8,7 @@ namespace parlora {
 void RegisterFrontScreens(TScreenFactory& factory) {
     RegisterStartScreens(factory);
     RegisterMenuScreens(factory);
+    RegisterLanguageScreen(factory);
 }
 
 } // namespace parlora

@@ -7,7 +7,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/tools/setup-deps.sh"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARLORA_BUILD_BENCH=OFF \
       -DPARLORA_BUILD_TESTS=OFF
-cmake --build "$root/build" --target parlora parlora-content
+cmake --build "$root/build" --target parlora parlora-content parlora-get-help
 "$root/build/tools/parlora-content" demo --if-changed "$root/build/demo"
 export PARLORA_HOME="$root/build/demo/parlora"
 exec "$root/build/shell/parlora" "$@"

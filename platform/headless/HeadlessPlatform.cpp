@@ -104,11 +104,14 @@ bool HeadlessShell::openUrl(const std::string& url) {
     return true;
 }
 
-int HeadlessShell::startProgram(const std::string&, const std::vector<std::string>&, const std::string&) {
+int HeadlessShell::startProgram(const std::string& program, const std::vector<std::string>& args,
+                                const std::string& folder) {
+    if (runPrograms_) return programs_.startProgram(program, args, folder);
     return -1; // headless runs start no other programs
 }
 
-std::optional<int> HeadlessShell::pollProgram(int) {
+std::optional<int> HeadlessShell::pollProgram(int handle) {
+    if (runPrograms_) return programs_.pollProgram(handle);
     return -1;
 }
 

@@ -3,6 +3,7 @@
 // `parlora --headless --script=FILE` run on it as fast as the CPU allows.
 #include "platform/Dispatcher.h"
 #include "platform/Platform.h"
+#include "platform/PosixShell.h"
 
 #include <deque>
 #include <map>
@@ -121,8 +122,12 @@ class HeadlessShell : public IShell {
     void setLocaleName(std::string l) { locale_ = std::move(l); }
     void setDiscMounts(std::vector<std::string> m) { discs_ = std::move(m); }
     const std::vector<std::string>& openedUrls() const { return urls_; }
+    // Tests of helper programs run them for real; otherwise none can start.
+    void runPrograms(bool on) { runPrograms_ = on; }
 
   private:
+    bool runPrograms_ = false;
+    PosixShell programs_;
     std::string userName_ = "Test User";
     std::string locale_ = "en_GB.UTF-8";
     std::vector<std::string> discs_;

@@ -1,0 +1,31 @@
+// parlora-get-help LANGUAGE PARENT
+// Installs source language LANGUAGE into the course data folder under PARENT (the folder that holds
+// it, or "<data>/.."). Exit code 0 only when the language is installed; otherwise a one-line
+// reason on standard error.
+#include "tools/gethelp/HelpPackage.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+int main(int argc, char** argv) {
+    using parlora::THelpPackage;
+    if (argc != 3) {
+        std::cerr << "usage: parlora-get-help LANGUAGE COURSE-FOLDER\n";
+        return THelpPackage::BadUsage;
+    }
+    char* end = nullptr;
+    long language = std::strtol(argv[1], &end, 10);
+    if (!*argv[1] || *end || language <= 0 || language > 100000) {
+        std::cerr << "parlora-get-help: not a language number: " << argv[1] << "\n";
+        return THelpPackage::BadUsage;
+    }
+    std::error_code ec;
+    std::string here = std::filesystem::current_path(ec).string();
+    std::string base = THelpPackage::BaseAddress(here, argv[2]);
+    THelpPackage::Outcome outcome = THelpPackage::Install(int(language), argv[2], base);
+    (outcome.result == THelpPackage::Installed ? std::cout : std::cerr)
+        << "parlora-get-help: " << outcome.message << "\n";
+    return outcome.result;
+}
