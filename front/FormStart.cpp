@@ -9,6 +9,7 @@
 #include "display/DIBListBox.h"
 #include "display/DIBRichText.h"
 #include "display/Transition.h"
+#include "export/FormIPod.h"
 #include "front/CustomScreens.h"
 #include "front/FrontScreens.h"
 #include "front/RichTextDocument.h"
@@ -519,7 +520,8 @@ void TForm_StartNew::DIBBS_iPodClick() {
 }
 
 void TForm_StartNew::OpenExportDialog(TForm_Main& main) {
-    main.ShowAppMessage("Export is not available yet", MsgKind::Information, -1, {MsgButton::OK});
+    // The container fills the window, so its screen position is the origin.
+    TForm_iPod::Execute(main, 282, 514);
 }
 
 void RegisterStartScreens(TScreenFactory& factory) {

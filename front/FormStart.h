@@ -81,7 +81,7 @@ class TForm_StartNew : public TForm_Start {
     ~TForm_StartNew() override;
 
     void DIBBS_iPodClick();
-    // The export dialog is not part of this program yet: this stands in for it.
+    // The export dialog, modal, over the darkened screen.
     static void OpenExportDialog(TForm_Main& main);
 
   protected:
