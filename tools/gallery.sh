@@ -169,7 +169,11 @@ line "click 524 511" "wait 1500" "click 159 369" "wait 1500"
 shot start-information TForm_StartNew "information box"
 line "click 524 511" "wait 1500" "click 272 704" "wait 500"
 shot start-help TForm_StartNew "help dialog"
-line "click $help_dialog_exit" "wait 500" "click 811 719" "wait 1000"
+line "click $help_dialog_exit" "wait 500" "click 915 636" "wait 800"
+shot start-export TForm_StartNew "export dialog over the darkened start screen"
+line "click 616 610" "wait 60"
+shot start-export-progress TForm_StartNew "export part-way (the tracks go to the private home's Music folder)"
+line "wait 3000" "click 811 719" "wait 1000"
 shot type-name TForm_TypeName "first student: the account's name offered"
 line "key End"
 for _ in $(seq 24); do line "key BackSpace"; done
@@ -376,6 +380,34 @@ new_student_to_menu Sam
 line "click 859 585" "wait 3000"
 shot quiz-menu TForm_QuizMenu "the memory quiz's menu"
 run_or_fail quiz quiz
+
+# ---- records, award, language choice, printing ----
+
+section="Records, award, language choice, printing"
+new_script records
+new_student_to_menu Zoé
+line "click 212 233" "wait 1000"
+shot award-running TForm_Award "award screen: the marker on its way round the dial"
+line "wait 8000"
+shot award TForm_Award "award screen: no medal yet, the students ranked"
+line "click 985 737" "wait 1500" "expect-screen TForm_Menu" "click 522 693" "wait 1500"
+shot language TForm_Language "language choice from the main menu"
+line "click 488 437" "wait 1500"
+shot language-french TForm_Language "French chosen: the greeting in French"
+line "click 985 737" "wait 1500" "expect-screen TForm_Menu" "move 1000 60"
+open_topic 0
+line "click 505 493" "wait 300"
+shot print-dialog TForm_WordsMenu "print dialog: no printer here, Save as PDF"
+line "click 599 545" "wait 500" "expect-screen TForm_WordsMenu"
+back_to_menu
+line "click $menu_exit" "wait 1500" "expect-screen TForm_StartNew" "click 159 296" "wait 1500"
+shot records-cover TForm_Records "records screen: the students, none chosen"
+line "click 240 262" "wait 300"
+shot records TForm_Records "a student chosen: last use, sessions, score, medals"
+line "click 693 625" "wait 300"
+shot records-delete TForm_Records "the delete question"
+line "click 594 449" "wait 500" "expect-screen TForm_Records"
+run_or_fail records records
 
 # ---- the pictures and the index ----
 

@@ -1,6 +1,7 @@
 #include "tools/content/DemoGenerator.h"
 
 #include "core/Errors.h"
+#include "core/PathResolver.h"
 #include "tools/content/DemoFacts.h"
 #include "tools/content/DemoPictures.h"
 #include "tools/content/DemoSounds.h"
@@ -8,6 +9,7 @@
 #include "tools/content/EmbeddedText.h"
 #include "tools/content/Manifest.h"
 #include "tools/content/Vocabulary.h"
+#include "tools/gethelp/HelpPackage.h"
 
 #include <algorithm>
 #include <atomic>
@@ -134,6 +136,11 @@ std::string ReadSmall(const fs::path& path) {
 
 } // namespace
 
+std::string DemoGenerator::DownloadPackagePath(const std::string& courseDir) {
+    return (fs::path(courseDir) / kPackageFolder / (std::to_string(kDownloadSource) + "source.tar.zst"))
+        .string();
+}
+
 std::string DemoGenerator::Fingerprint() {
     size_t h = std::hash<std::string>{}(std::string(EmbeddedManifestText()) + EmbeddedVocabularyText() +
                                         EmbeddedPicturesText());
@@ -174,106 +181,130 @@ DemoReport DemoGenerator::Generate(const DemoOptions& options, std::ostream& log
 
     std::vector<std::function<void()>> slow, fast; // external tools first, so both cores stay busy
     std::set<std::string> planned;
-    for (const ManifestEntry& entry : ContentManifest()) {
-        if (entry.art.empty()) continue;
-        bool custom = entry.pattern.find("CustomStart") != std::string::npos ||
-                      entry.pattern.find("CustomEnd") != std::string::npos;
-        if (custom && !options.customScreens) continue;
-        for (ContentFile& file : ExpandEntry(entry, layout)) {
-            std::string rel = file.path;
-            if (!options.only.empty() && Lower(rel).find(Lower(options.only)) == std::string::npos) continue;
-            if (entry.kind == ContentKind::Sound && !HasExtension(rel)) {
-                bool mp3 = file.target == options.mp3Target &&
-                           Lower(entry.pattern).rfind(Lower(options.mp3Topic) + "\\", 0) == 0;
-                rel += mp3 ? ".mp3" : ".aif";
-            }
-            // The same file can be named twice (a source folder is also a target's text folder).
-            if (!planned.insert(Lower(rel)).second) continue;
-            if (entry.kind == ContentKind::Folder) {
-                paths.Folder(paths.File(rel));
-                ++report.folders;
-                continue;
-            }
-            std::string out = paths.File(rel);
-            const std::string& art = entry.art;
-            std::string style = art.substr(0, art.find(':'));
-            switch (entry.kind) {
-            case ContentKind::Picture: {
-                DemoPicture picture{&entry, file, out, 0, 0};
-                if (art == "scene") {
-                    std::string folder = file.path.substr(0, file.path.rfind("\\Screens"));
-                    std::string rel2 = folder.substr(folder.find('\\') + 1); // without "Interface\"
-                    if (const ManifestEntry* button = FindEntry(rel2 + "\\Button.png")) {
-                        picture.buttonW = button->frameW;
-                        picture.buttonH = button->frameH;
-                    }
-                    if (picture.buttonW <= 0) picture.buttonW = picture.buttonH = 60;
+    auto plan = [&](const DataLayout& layout, OutputPaths& paths, bool sourcesOnly) {
+        for (const ManifestEntry& entry : ContentManifest()) {
+            if (entry.art.empty()) continue;
+            if (sourcesOnly && entry.root != ContentRoot::Source) continue;
+            bool custom = entry.pattern.find("CustomStart") != std::string::npos ||
+                          entry.pattern.find("CustomEnd") != std::string::npos;
+            if (custom && !options.customScreens) continue;
+            for (ContentFile& file : ExpandEntry(entry, layout)) {
+                std::string rel = file.path;
+                if (!options.only.empty() && Lower(rel).find(Lower(options.only)) == std::string::npos)
+                    continue;
+                if (entry.kind == ContentKind::Sound && !HasExtension(rel)) {
+                    bool mp3 = file.target == options.mp3Target &&
+                               Lower(entry.pattern).rfind(Lower(options.mp3Topic) + "\\", 0) == 0;
+                    rel += mp3 ? ".mp3" : ".aif";
                 }
-                fast.push_back([picture] { DemoPictures::Make(picture); });
-                ++report.pictures;
-                break;
-            }
-            case ContentKind::Sound: {
-                if (style == "word") {
-                    std::string topic = art.substr(5);
-                    int lang = DemoFacts::LanguageIndex(file.target);
-                    std::string text = words.Word(topic, file.item, lang);
-                    if (text.empty())
-                        throw ConfigError("No word for " + topic + " " + std::to_string(file.item));
-                    std::string voice = DemoFacts::VoiceOf(file.target);
-                    bool male = file.speaker != "F";
-                    slow.push_back([text, voice, male, out] { DemoSounds::Speak(text, voice, male, out); });
-                } else if (style == "say") {
-                    int lang = DemoPictures::LanguageOf(file);
-                    std::vector<std::string> parts;
-                    size_t start = 0;
-                    for (size_t i = 0; i <= entry.caption.size(); ++i)
-                        if (i == entry.caption.size() || entry.caption[i] == '~') {
-                            parts.push_back(entry.caption.substr(start, i - start));
-                            start = i + 1;
-                        }
-                    std::string text = size_t(lang) < parts.size() && !parts[size_t(lang)].empty()
-                                           ? parts[size_t(lang)]
-                                           : parts[0];
-                    std::string voice = DemoFacts::VoiceOf(file.source);
-                    slow.push_back([text, voice, out] { DemoSounds::Speak(text, voice, false, out); });
-                } else if (style == "effect") {
-                    std::string args = art.substr(7);
-                    slow.push_back([args, out] { DemoSounds::Effect(args, out); });
-                } else {
-                    report.failures.push_back("Unknown sound art \"" + art + "\" for " + rel);
+                // The same file can be named twice (a source folder is also a target's text folder).
+                if (!planned.insert(Lower(rel)).second) continue;
+                if (entry.kind == ContentKind::Folder) {
+                    paths.Folder(paths.File(rel));
+                    ++report.folders;
                     continue;
                 }
-                ++report.sounds;
-                break;
-            }
-            case ContentKind::Film: {
-                std::string label = fs::path(out).stem().string();
-                int w = entry.frameW > 0 ? entry.frameW : 168, h = entry.frameH > 0 ? entry.frameH : 188;
-                slow.push_back([w, h, label, out] { DemoSounds::Film(w, h, label, out); });
-                ++report.films;
-                break;
-            }
-            case ContentKind::List: {
-                int source = entry.root == ContentRoot::Source ? file.source : 0;
-                std::string text;
-                if (art != "gameini")
-                    text = DemoTexts::ListFile(art, entry.caption, source, file.target);
-                else {
-                    std::string folder = entry.pattern.substr(0, entry.pattern.rfind('\\'));
-                    const ManifestEntry* button = FindEntry(folder + "\\Button.png");
-                    int w = button && button->frameW > 0 ? button->frameW : 60;
-                    int h = button && button->frameH > 0 ? button->frameH : 60;
-                    text = DemoTexts::GameIni(DemoTexts::Scenes(DemoTexts::SceneTopic(folder), w, h));
+                std::string out = paths.File(rel);
+                const std::string& art = entry.art;
+                std::string style = art.substr(0, art.find(':'));
+                switch (entry.kind) {
+                case ContentKind::Picture: {
+                    DemoPicture picture{&entry, file, out, 0, 0};
+                    if (art == "scene") {
+                        std::string folder = file.path.substr(0, file.path.rfind("\\Screens"));
+                        std::string rel2 = folder.substr(folder.find('\\') + 1); // without "Interface\"
+                        if (const ManifestEntry* button = FindEntry(rel2 + "\\Button.png")) {
+                            picture.buttonW = button->frameW;
+                            picture.buttonH = button->frameH;
+                        }
+                        if (picture.buttonW <= 0) picture.buttonW = picture.buttonH = 60;
+                    }
+                    fast.push_back([picture] { DemoPictures::Make(picture); });
+                    ++report.pictures;
+                    break;
                 }
-                fast.push_back([out, text] { WriteText(out, text); });
-                ++report.lists;
-                break;
-            }
-            case ContentKind::Folder:
-                break;
+                case ContentKind::Sound: {
+                    if (style == "word") {
+                        std::string topic = art.substr(5);
+                        int lang = DemoFacts::LanguageIndex(file.target);
+                        std::string text = words.Word(topic, file.item, lang);
+                        if (text.empty())
+                            throw ConfigError("No word for " + topic + " " + std::to_string(file.item));
+                        std::string voice = DemoFacts::VoiceOf(file.target);
+                        bool male = file.speaker != "F";
+                        slow.push_back(
+                            [text, voice, male, out] { DemoSounds::Speak(text, voice, male, out); });
+                    } else if (style == "say") {
+                        int lang = DemoPictures::LanguageOf(file);
+                        std::vector<std::string> parts;
+                        size_t start = 0;
+                        for (size_t i = 0; i <= entry.caption.size(); ++i)
+                            if (i == entry.caption.size() || entry.caption[i] == '~') {
+                                parts.push_back(entry.caption.substr(start, i - start));
+                                start = i + 1;
+                            }
+                        std::string text = size_t(lang) < parts.size() && !parts[size_t(lang)].empty()
+                                               ? parts[size_t(lang)]
+                                               : parts[0];
+                        // "say:M" is a male voice; a target's sound speaks the target language.
+                        std::string voice = DemoFacts::VoiceOf(file.source ? file.source : file.target);
+                        bool male = art == "say:M";
+                        slow.push_back(
+                            [text, voice, male, out] { DemoSounds::Speak(text, voice, male, out); });
+                    } else if (style == "effect") {
+                        std::string args = art.substr(7);
+                        slow.push_back([args, out] { DemoSounds::Effect(args, out); });
+                    } else {
+                        report.failures.push_back("Unknown sound art \"" + art + "\" for " + rel);
+                        continue;
+                    }
+                    ++report.sounds;
+                    break;
+                }
+                case ContentKind::Film: {
+                    std::string label = fs::path(out).stem().string();
+                    int w = entry.frameW > 0 ? entry.frameW : 168, h = entry.frameH > 0 ? entry.frameH : 188;
+                    slow.push_back([w, h, label, out] { DemoSounds::Film(w, h, label, out); });
+                    ++report.films;
+                    break;
+                }
+                case ContentKind::List: {
+                    int source = entry.root == ContentRoot::Source ? file.source : 0;
+                    std::string text;
+                    if (art != "gameini")
+                        text = DemoTexts::ListFile(art, entry.caption, source, file.target);
+                    else {
+                        std::string folder = entry.pattern.substr(0, entry.pattern.rfind('\\'));
+                        const ManifestEntry* button = FindEntry(folder + "\\Button.png");
+                        int w = button && button->frameW > 0 ? button->frameW : 60;
+                        int h = button && button->frameH > 0 ? button->frameH : 60;
+                        text = DemoTexts::GameIni(DemoTexts::Scenes(DemoTexts::SceneTopic(folder), w, h));
+                    }
+                    fast.push_back([out, text] { WriteText(out, text); });
+                    ++report.lists;
+                    break;
+                }
+                case ContentKind::Folder:
+                    break;
+                }
             }
         }
+    };
+    plan(layout, paths, false);
+
+    // A source language that is not installed but offered as a download: its folder is made apart
+    // and packed for the help-language download program, which the configuration points at.
+    fs::path packages = root / kPackageFolder;
+    fs::path stageData = packages / "stage" / "data";
+    OutputPaths stagePaths(stageData.string());
+    if (options.only.empty()) {
+        std::error_code ec;
+        fs::remove_all(packages / "stage", ec);
+        stagePaths.Folder(stageData);
+        DataLayout stage = layout;
+        stage.dataDir = stageData.string();
+        stage.sources = {kDownloadSource};
+        plan(stage, stagePaths, true);
     }
 
     std::vector<std::function<void()>> jobs = std::move(slow);
@@ -297,6 +328,15 @@ DemoReport DemoGenerator::Generate(const DemoOptions& options, std::ostream& log
     for (std::thread& t : threads)
         t.join();
 
+    if (report.ok() && options.only.empty()) {
+        std::string folder = PathResolver::Resolve((stageData / "sources").string() + "/" +
+                                                   std::to_string(kDownloadSource) + "source");
+        std::string error;
+        if (!THelpPackage::Pack(folder, kDownloadSource, DownloadPackagePath(root.string()), error))
+            report.failures.push_back("Can't pack source " + std::to_string(kDownloadSource) + ": " + error);
+        std::error_code ec;
+        fs::remove_all(packages / "stage", ec);
+    }
     if (report.ok() && options.only.empty()) WriteText(stamp.string(), Fingerprint() + "\n");
     report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     for (const std::string& f : report.failures)

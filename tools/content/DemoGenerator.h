@@ -34,6 +34,12 @@ class DemoGenerator {
     static DemoReport Generate(const DemoOptions& options, std::ostream& log);
     // Names the manifest, the vocabulary and this program's build; stored beside a finished set.
     static std::string Fingerprint();
+
+    // The source language the demo offers only as a download, and where its package lies: in the
+    // folder "help-packages" of the course, which the demo configuration names as the base address.
+    static constexpr int kDownloadSource = 5;
+    static constexpr const char* kPackageFolder = "help-packages";
+    static std::string DownloadPackagePath(const std::string& courseDir);
 };
 
 } // namespace parlora

@@ -167,6 +167,45 @@ void Background(const DemoPicture& p) {
             if (x > 320 && x < 680 && y > 240 && y < 610) continue;
             c.fillCircle(x, y, 1 + i % 3, 0xF0F0C0);
         }
+    } else if (stem == "recordsbg") {
+        DemoArt::Scenery(c, stem);
+        // A card behind the student list and its scroll buttons, and one under the details.
+        c.fillRoundRect(212, 212, 288, 306, 16, 0x2E5FB8);
+        c.fillRect(222, 249, 196, 224, 0x1A2A6C);
+        c.fillRect(226, 253, 188, 216, 0xFFFFFF);
+        c.fillRoundRect(505, 155, 500, 425, 18, 0xFFF8E8);
+        c.strokeRect(505, 155, 500, 425, 4, 0xC89A3C);
+        c.fillRect(520, 300, 470, 3, 0xC89A3C);
+    } else if (stem == "awardbg") {
+        DemoArt::Scenery(c, stem);
+        // The dial: a track from the lower left over the top to the lower right, coloured by the
+        // medal each stretch earns, round a dark middle the total is written on in white.
+        const double cx = 513, cy = 389, r = 129;
+        c.fillCircle(cx, cy, r + 26, 0x2C3E50);
+        c.fillCircle(cx, cy, r - 24, 0x1E2A5A);
+        const std::pair<int, uint32_t> stretches[] = {
+            {900, 0x8FA3B0}, {1200, 0xCD7F32}, {1500, 0xC0C0C0}, {1800, 0xE5B80B}};
+        int from = 0;
+        for (const auto& [to, colour] : stretches) {
+            double a0 = from * 4.27 / 1800 + 1.01 + M_PI / 2, a1 = to * 4.27 / 1800 + 1.01 + M_PI / 2;
+            cairo_new_path(c.cr());
+            cairo_arc(c.cr(), cx, cy, r, a0, a1);
+            cairo_set_line_width(c.cr(), 14);
+            c.setColour(colour);
+            cairo_stroke(c.cr());
+            from = to;
+        }
+        for (int v : {0, 900, 1200, 1500, 1800}) {
+            double a = v * 4.27 / 1800 + 1.01;
+            c.line(cx - std::sin(a) * (r - 12), cy + std::cos(a) * (r - 12), cx - std::sin(a) * (r + 14),
+                   cy + std::cos(a) * (r + 14), 4, 0xFFFFFF);
+        }
+        // Stands for the three medals beside their marks, and a card under the ranking.
+        const int stands[][2] = {{621, 147}, {763, 271}, {788, 453}};
+        for (const auto& st : stands)
+            c.fillCircle(st[0], st[1], 64, 0xFFF2C0);
+        c.fillRoundRect(128, 536, 313, 200, 12, 0x6A2C91);
+        c.fillRect(138, 546, 293, 180, 0xFEE7C7);
     } else if (stem == "colhardbg" || stem == "numhardbg" || stem == "timehardbg" ||
                stem == "countrieshardbg") {
         ThemedHardScene(c, stem);
@@ -369,6 +408,31 @@ void Panel(const DemoPicture& p) {
             double x = 110 + i * (s.w - 140) / 24.0, a = 6 + 26 * std::fabs(std::sin(i * 0.7));
             c.line(x, s.h / 2.0 - a, x, s.h / 2.0 + a, 5, 0x27AE60);
         }
+    } else if (role == "scroll") {
+        // A parchment scroll on the export dialog's see-through red, rolled at both ends, with the
+        // trough the progress bar fills (at 70, 32, 273 x 17 in this picture).
+        c.fillRect(0, 0, s.w, s.h, 0xFF0000);
+        c.fillRoundRect(14, 10, s.w - 28, s.h - 20, 6, 0xF3E2B3);
+        c.strokeRect(14, 10, s.w - 28, s.h - 20, 2, 0xB08850);
+        for (double x : {4.0, s.w - 24.0}) {
+            c.fillRoundRect(x, 2, 20, s.h - 4, 10, 0xD9B77A);
+            c.strokeRect(x + 2, 4, 16, s.h - 8, 2, 0x8A6030);
+        }
+        c.fillRect(68, 30, 277, 21, 0xB08850);
+        DemoArt::Emoji(c, "🎵", {34, 56, 30, 30});
+    } else if (role == "dustbin") {
+        // The records' delete question: a bin whose lid the dialog lays on top.
+        c.fillRect(0, 0, s.w, s.h, 0x5A6A7A);
+        c.fillRoundRect(3, 3, s.w - 6, s.h - 6, 14, 0xE8EEF2);
+        std::vector<double> bin{80, 80, 164, 80, 154, 196, 90, 196};
+        cairo_move_to(c.cr(), bin[0], bin[1]);
+        for (size_t i = 2; i < bin.size(); i += 2)
+            cairo_line_to(c.cr(), bin[i], bin[i + 1]);
+        cairo_close_path(c.cr());
+        c.setColour(0x607D8B);
+        cairo_fill(c.cr());
+        for (int k = 0; k < 3; ++k)
+            c.line(100 + k * 22, 92, 104 + k * 18, 184, 4, 0x455A64);
     } else if (role.find("black") == 0 || role.find("light off") == 0) {
         c.fillRect(0, 0, s.w, s.h, 0x000000);
     } else if (role.find("cover") == 0) {
@@ -376,6 +440,31 @@ void Panel(const DemoPicture& p) {
         for (int i = 0; i < 40; ++i)
             DemoArt::Star(c, (i * 7919) % s.w, (i * 104729) % s.h, 8 + i % 10,
                           Lighter(0x2E5FB8, 0.3 + (i % 4) * 0.1));
+    } else if (role == "print medal" || role == "bronze" || role == "silver" || role == "gold") {
+        // Printed pages show pictures opaque: medals sit on white paper, not on the key colour.
+        uint32_t metal = p.file.path.find("ronze") != std::string::npos   ? 0xCD7F32
+                         : p.file.path.find("ilver") != std::string::npos ? 0xC0C0C0
+                                                                          : 0xE5B80B;
+        DemoArt::Medal(c, {s.w * 0.1, s.h * 0.05, s.w * 0.8, s.h * 0.9}, metal);
+    } else if (role == "lozenges" || role == "second written form") {
+        // Rounded frames where a worksheet cell's written words go (their pictures start 81 pixels in).
+        c.fillRect(0, 0, s.w, s.h, 0xFFFFFF);
+        int rows = role == "lozenges" ? 2 : 1;
+        for (int i = 0; i < rows; ++i)
+            c.fillRoundRect(70, 3 + i * 41, s.w - 80, 36, 18, i ? 0xE3F7E9 : 0xE3ECFB);
+    } else if (role == "signature") {
+        // A pen's flourish over the line a teacher signs on.
+        c.line(s.w * 0.08, s.h * 0.8, s.w * 0.92, s.h * 0.8, 2, 0x404040);
+        for (int i = 0; i < 6; ++i)
+            c.line(s.w * (0.15 + i * 0.11), s.h * (i % 2 ? 0.25 : 0.65), s.w * (0.26 + i * 0.11),
+                   s.h * (i % 2 ? 0.65 : 0.25), 3, 0x1A3A8A);
+    } else if (role == "certificate" || role == "worksheet" || role == "student record") {
+        // A ribbon banner with stars: the heading of a printed page.
+        c.fillRect(0, 0, s.w, s.h, 0xFFFFFF);
+        c.fillRoundRect(2, s.h * 0.15, s.w - 4, s.h * 0.7, s.h * 0.2,
+                        role == "certificate" ? 0xC8303C : 0x3A7BD5);
+        for (int i = 0; i < 7; ++i)
+            DemoArt::Star(c, s.w * (i + 0.5) / 7, s.h / 2.0, std::min(s.h * 0.22, s.w / 18.0), 0xFFE45C);
     } else if (role == "cauldron") {
         // The pot hangs in a brick hearth, whose wall fills the picture's corners.
         c.fillRect(0, 0, s.w, s.h, 0x8E5B3C);
@@ -484,6 +573,16 @@ void Sprite(const DemoPicture& p) {
                role == "gold") {
         uint32_t metal = role.find("bronze") == 0 ? 0xCD7F32 : role.find("silver") == 0 ? 0xC0C0C0 : 0xE5B80B;
         DemoArt::Medal(c, all, metal);
+    } else if (role == "dustbin lid") {
+        // Closed on the bin, then raised and tipped open.
+        for (int i = 0; i < count; ++i) {
+            cairo_save(c.cr());
+            cairo_translate(c.cr(), i * w + cx, i == 0 ? h - 12 : h * 0.45);
+            if (i > 0) cairo_rotate(c.cr(), -0.45);
+            c.fillRoundRect(-w * 0.45, -6, w * 0.9, 12, 4, 0x455A64);
+            c.fillRoundRect(-w * 0.1, -16, w * 0.2, 10, 4, 0x455A64);
+            cairo_restore(c.cr());
+        }
     } else if (role == "microphone" || role == "thumb up" || role == "pin" || role == "prize" ||
                role == "till" || role == "bottle" || role.find("brush") == 0 || role == "small clock" ||
                role == "trunk" || role == "uncoloured car" || role == "disc cover" || role == "lid") {
@@ -763,10 +862,11 @@ void FlagStrip(const DemoPicture& p) {
 }
 
 void TheFlags(const DemoPicture& p) {
-    // One 30-pixel row per line of Sources.txt (1 English, then 3 French), each with its flag.
-    DemoCanvas c(166, 60, 0xFFFFFF);
+    // One 30-pixel row per line of Sources.txt (1 English, 3 French, then 5 Spanish, which comes as
+    // a download), each with its flag.
+    DemoCanvas c(166, 90, 0xFFFFFF);
     int row = 0;
-    for (auto [source, country] : {std::pair{1, 3}, std::pair{3, 1}}) {
+    for (auto [source, country] : {std::pair{1, 3}, std::pair{3, 1}, std::pair{5, 2}}) {
         DemoArt::Item(c, "CY", country, {2, row * 30.0 + 3, 36, 24});
         c.text(DemoFacts::LanguageName(source, DemoFacts::LanguageIndex(source)), 44, row * 30, 120, 30,
                0x000000, 20);

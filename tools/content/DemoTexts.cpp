@@ -116,7 +116,7 @@ std::string ListFile(const std::string& art, const std::string& caption, int sou
         return ToMacRoman("3|" + DemoFacts::LanguageName(3, 1) + "\r\n5|" + DemoFacts::LanguageName(5, 2) +
                           "\r\n");
     if (art == "videotxt") return "[Defaults]\r\nMale=1\r\nFemale=1\r\n";
-    if (art == "sourcestxt") return "1\r\n3\r\n";
+    if (art == "sourcestxt") return "1\r\n3\r\n5\r\n";
     if (art == "speakerini") return "[Settings]\r\nidle=8\r\nspeak=10\r\nyes=6\r\nno=6\r\nfps=12\r\n";
     if (art == "globeini") {
         std::string out = "[Settings]\r\nframes=24\r\nfps=12\r\n\r\n[Countries]\r\n";
@@ -139,16 +139,29 @@ std::string ListFile(const std::string& art, const std::string& caption, int sou
                 std::string word = v.Word(kTopics[i], n, lang);
                 if (!word.empty()) out += kCategoryCodes[i] + std::to_string(n) + "|" + word + "\r\n";
             }
+        // A phrase recorded by the male speaker only: the export leaves it out.
+        const char* const goodNight[] = {"Good night", "Bonne nuit", "Buenas noches"};
+        out += "use31|" + std::string(goodNight[lang >= 0 && lang < 3 ? lang : 0]) + "\r\n";
         return out;
     }
     if (art == "messages") {
-        std::string lines = PickCaption(caption, lang);
-        if (lines.empty())
-            lines = "The music player could not be started./The music player is too "
-                    "old./https://example.org/player/"
-                    "Exporting.../Export finished./Export cancelled.";
+        // Six lines: no encoder, encoder too old, its web page, the cancel question, cancelled,
+        // complete (with the time for %s). A caption gives them per language, split by "/".
+        static const std::vector<std::string> byLanguage[3] = {
+            {"The MP3 encoder could not be started.", "The MP3 encoder is too old.",
+             "https://lame.sourceforge.io/", "Conversion incomplete - are you sure you want to cancel?",
+             "Conversion cancelled.", "Conversion complete in time %s."},
+            {"Impossible de lancer l'encodeur MP3.", "L'encodeur MP3 est trop ancien.",
+             "https://lame.sourceforge.io/", "Conversion incomplète - voulez-vous vraiment annuler ?",
+             "Conversion annulée.", "Conversion terminée en %s."},
+            {"No se pudo iniciar el codificador MP3.", "El codificador MP3 es demasiado antiguo.",
+             "https://lame.sourceforge.io/", "Conversión incompleta - ¿seguro que quieres cancelar?",
+             "Conversión cancelada.", "Conversión terminada en %s."}};
+        std::vector<std::string> lines = byLanguage[lang >= 0 && lang < 3 ? lang : 0];
+        std::string picked = PickCaption(caption, lang);
+        if (!picked.empty()) lines = Split(picked, '/');
         std::string out;
-        for (const std::string& l : Split(lines, '/'))
+        for (const std::string& l : lines)
             out += Trim(l) + "\r\n";
         return out;
     }
@@ -164,7 +177,7 @@ std::string ListFile(const std::string& art, const std::string& caption, int sou
     if (art == "customend") return "CustomEndBG.png\r\nend|412,600,612,700\r\n";
     if (art == "config")
         return "[Defaults]\r\nShowTitle=1\r\nNewUser=1\r\niPod=1\r\nWeb=https://example.org/parlora/"
-               "?lang=[[trg]]&from=[[src]]\r\n";
+               "?lang=[[trg]]&from=[[src]]\r\nHelpBase=help-packages\r\n";
     throw AppError("Unknown list art " + art);
 }
 
