@@ -2,6 +2,7 @@
 # Builds (into build-fuzz/) and runs one fuzz target, or all of them, for SECONDS each:
 #     tools/fuzz.sh TARGET SECONDS      e.g. tools/fuzz.sh FuzzProfileFile 60
 #     tools/fuzz.sh all SECONDS
+#     tools/fuzz.sh FuzzWav,FuzzAiff SECONDS      (several, separated by commas)
 # PARLORA_FUZZ_JOBS=N runs N targets at a time (one core each).
 # Each run starts from the target's seeds in fuzz/corpus/<target>/ (and any kept crashes in
 # fuzz/regressions/<target>/); new inputs go to build-fuzz/fuzz-work/<target>/, never to the repo.
@@ -9,7 +10,7 @@
 # in build-fuzz/fuzz-artifacts/<target>/. A summary line per target goes to build-fuzz/fuzz-summary.txt.
 set -euo pipefail
 if [[ $# -ne 2 || ! "$2" =~ ^[0-9]+$ ]]; then
-    echo "usage: $0 TARGET|all SECONDS" >&2
+    echo "usage: $0 TARGET[,TARGET...]|all SECONDS" >&2
     exit 2
 fi
 source "$(dirname "$0")/sanitizer-build.sh"
@@ -19,7 +20,7 @@ seconds="$2"
 targets=()
 for src in "$root"/fuzz/Fuzz*.cpp; do
     name="$(basename "$src" .cpp)"
-    if [[ "$which" == all || "$which" == "$name" ]]; then targets+=("$name"); fi
+    if [[ "$which" == all || ",$which," == *",$name,"* ]]; then targets+=("$name"); fi
 done
 if [[ ${#targets[@]} -eq 0 ]]; then
     echo "fuzz: no target $which (see fuzz/Fuzz*.cpp)" >&2

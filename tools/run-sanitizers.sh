@@ -33,7 +33,8 @@ echo "sanitizers: unit tests took $((SECONDS - start)) s"
 
 start=$SECONDS
 fuzz_rc=0
-PARLORA_FUZZ_NO_SETUP=1 bash "$root/tools/fuzz.sh" all "$seconds" || fuzz_rc=$?
+# Two targets at a time, one a core.
+PARLORA_FUZZ_NO_SETUP=1 PARLORA_FUZZ_JOBS="${PARLORA_FUZZ_JOBS:-2}" bash "$root/tools/fuzz.sh" all "$seconds" || fuzz_rc=$?
 echo "sanitizers: fuzzing took $((SECONDS - start)) s"
 if [[ $tests_rc -ne 0 || $fuzz_rc -ne 0 ]]; then
     echo "sanitizers: FAILED (tests exit $tests_rc, fuzzing exit $fuzz_rc)" >&2
