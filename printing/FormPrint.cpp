@@ -51,17 +51,6 @@ const int kShoppingOrder[49] = {2,  4,  5,  6,  7,  8,  9,  12, 13, 14, 18, 32, 
 const char* const kCellElements[6] = {"DIBI_Image",  "DIBI_Lozenge", "DIBI_TransLoz",
                                       "DIBI_Target", "DIBI_Source",  "DIBI_TransLit"};
 
-// A picture the page can do without: the warning the screens give, and the page prints without it.
-void LoadOptional(TVolatileDIB& dib, const std::string& path) {
-    try {
-        dib.LoadFromFile(path);
-    } catch (const std::exception& e) {
-        dib.Clear();
-        if (auto& warn = TDIBVolatileImageList::WarningHandler())
-            warn(std::string("Preload failed: ") + e.what());
-    }
-}
-
 } // namespace
 
 const std::array<TWorksheetRow, 9>& Worksheets() {
@@ -93,14 +82,14 @@ TForm_Print::TForm_Print(TForm_Main& main, const TWorksheetRow& row)
     AddPicture("DIBI_LozDown", {81, 558, 470, 91}, "Lozenges").visible = false;
 
     pics.LoadAutoImages(f.DataDir);
-    if (TLanguageCatalogue* cat = main_.catalogue()) LoadOptional(Picture("Title"), cat->TitlePicturePath());
+    if (TLanguageCatalogue* cat = main_.catalogue()) LoadOptional("Title", cat->TitlePicturePath());
     std::string custom = f.CustomDir.empty()
                              ? std::string()
                              : Format("%s\\Interface\\Common\\Print\\footer.png", f.CustomDir.c_str());
     if (!custom.empty() && PathResolver::IsFile(custom)) {
-        LoadOptional(Picture("Footer"), custom);
+        LoadOptional("Footer", custom);
     } else {
-        LoadOptional(Picture("Footer"), Format("%s\\Common\\Print\\footer.png", f.InterfaceDir.c_str()));
+        LoadOptional("Footer", Format("%s\\Common\\Print\\footer.png", f.InterfaceDir.c_str()));
     }
     bool tlit = PathResolver::IsDirectory(Format("%s\\TLIT", f.TargetDir.c_str()));
     Element("DIBI_TransLoz").visible = tlit;

@@ -13,16 +13,6 @@ namespace {
 const char* const kRowElements[6] = {"Label_Name",  "Label_LastUsed", "Label_Score",
                                      "DIBI_Bronze", "DIBI_Silver",    "DIBI_Gold"};
 
-void LoadOptional(TVolatileDIB& dib, const std::string& path) {
-    try {
-        dib.LoadFromFile(path);
-    } catch (const std::exception& e) {
-        dib.Clear();
-        if (auto& warn = TDIBVolatileImageList::WarningHandler())
-            warn(std::string("Preload failed: ") + e.what());
-    }
-}
-
 // A score stored as text that is not a number earns no medal.
 int ScoreValue(const std::string& s) {
     char* end = nullptr;
@@ -62,11 +52,10 @@ TForm_RecordsPrint::TForm_RecordsPrint(TForm_Main& main)
 
     pics.LoadAutoImages(f.DataDir);
     if (TLanguageCatalogue* cat = main_.catalogue()) {
-        LoadOptional(Picture("Source"), cat->TitlePicturePath());
-        LoadOptional(Picture("Target"),
-                     Format("%s\\general\\learn%d.png", f.TextDir.c_str(), cat->targetNumber()));
+        LoadOptional("Source", cat->TitlePicturePath());
+        LoadOptional("Target", Format("%s\\general\\learn%d.png", f.TextDir.c_str(), cat->targetNumber()));
     }
-    LoadOptional(Picture("Title"), Format("%s\\general\\printhd.png", f.SourceDir.c_str()));
+    LoadOptional("Title", Format("%s\\general\\printhd.png", f.SourceDir.c_str()));
     if (TLanguageCatalogue* cat = main_.catalogue()) {
         for (const char* name : {"Label_Name", "Label_LastUsed", "Label_Score"})
             Element(name).font.family = cat->sourceFontName();

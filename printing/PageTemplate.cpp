@@ -182,4 +182,15 @@ void TPageTemplate::PrintFrame(TPrintCanvas& canvas, const TPageElement& e) {
     canvas.FrameRect({r.x + pen / 2, r.y + pen / 2, r.w - pen, r.h - pen}, pen, e.penColour);
 }
 
+void TPageTemplate::LoadOptional(const std::string& name, const std::string& path) {
+    TVolatileDIB& dib = Picture(name);
+    try {
+        dib.LoadFromFile(path);
+    } catch (const std::exception& e) {
+        dib.Clear();
+        if (auto& warn = TDIBVolatileImageList::WarningHandler())
+            warn(std::string("Preload failed: ") + e.what());
+    }
+}
+
 } // namespace parlora

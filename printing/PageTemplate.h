@@ -77,6 +77,9 @@ class TPageTemplate {
     TPageElement& Element(const std::string& name);
     // The picture item, added (empty, not loaded automatically) when missing.
     TVolatileDIB& Picture(const std::string& name);
+    // Loads a picture the page can do without: on failure the screens' "Preload failed" warning,
+    // and the page prints without it.
+    void LoadOptional(const std::string& name, const std::string& path);
 
     void Fit(int pageWidth, int pageHeight) { fit_ = FitPage(width_, height_, pageWidth, pageHeight); }
     void Fit(const TPrintCanvas& canvas);
