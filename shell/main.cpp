@@ -8,6 +8,7 @@
 #include "platform/sdl/PulseVolume.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "shell/FormMain.h"
+#include "shell/ProgramVersion.h"
 #include "shell/ScreenFactory.h"
 #include "users/UserScreens.h"
 
@@ -25,6 +26,28 @@ using namespace parlora;
 static const char kUsage[] =
     "usage: parlora [--headless [--script=FILE] [--seed=N]] [force] [quiz] [remote=n] [target=n] "
     "[timeout=minutes] [source=n] [data=path] [cdname=name]";
+
+static const char kHelp[] =
+    "Parlora Plus: a multimedia course for learning a foreign language.\n"
+    "\n"
+    "  --headless        run with no window and no sound device, in virtual time\n"
+    "  --script=FILE     drive a headless run with the commands in FILE (see README.md)\n"
+    "  --seed=N          the questions a headless run asks (0 to 4294967295)\n"
+    "  --help, --version this text, the version\n"
+    "\n"
+    "The course's own options are words:\n"
+    "  force             skip the screen-size check and set the display to 1024 x 768\n"
+    "  quiz              a class quiz run by the classroom manager\n"
+    "  remote=n          classroom mode, as pupil n\n"
+    "  target=n          the language to learn\n"
+    "  source=n          the learner's own language\n"
+    "  timeout=minutes   leave after so many minutes without a click\n"
+    "  data=path         the course's data folder\n"
+    "  cdname=name       the name of the course disc to ask for\n"
+    "\n"
+    "The course's home folder is $PARLORA_HOME, else the program's own folder when it holds data,\n"
+    "else ../share/parlora beside the program. With Debug=1 under [Defaults] in its configuration,\n"
+    "the debug log goes to $XDG_RUNTIME_DIR/parlora-debug.log.\n";
 
 // A whole number of 0 to 4294967295: the random streams take 32 bits of the counter, so a larger
 // one would only repeat a smaller one's draws.
@@ -59,9 +82,17 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "parlora: --seed needs a whole number of 0 to 4294967295\n%s\n", kUsage);
                 return 2;
             }
-        } else if (a == "--help") {
-            std::puts(kUsage);
+        } else if (a == "--help" || a == "-h") {
+            std::printf("%s\n\n%s", kUsage, kHelp);
             return 0;
+        } else if (a == "--version") {
+            std::printf("parlora (Parlora Plus) %d.%d.%d\n", kProgramVersion.major, kProgramVersion.minor,
+                        kProgramVersion.release);
+            return 0;
+        } else if (a.size() > 1 && a[0] == '-') {
+            // The course's own options are words; a dash is a mistake worth saying.
+            std::fprintf(stderr, "parlora: unknown option %s\n%s\n", a.c_str(), kUsage);
+            return 2;
         } else {
             courseArgs.push_back(a);
         }

@@ -1,6 +1,7 @@
 // parlora-content: makes the demo course, and looks at course content through the program's own
 // decoders.
 #include "core/PathResolver.h"
+#include "shell/ProgramVersion.h"
 #include "tools/content/ContentChecker.h"
 #include "tools/content/DemoGenerator.h"
 
@@ -10,12 +11,14 @@
 
 namespace {
 
+const char kUsage[] = "usage: parlora-content demo [--no-custom] [--if-changed] [--jobs=N] OUT_DIR\n"
+                      "       parlora-content check DATA_DIR\n"
+                      "       parlora-content list DATA_DIR\n"
+                      "       parlora-content info FILE...\n"
+                      "       parlora-content convert PICTURE OUT.png\n";
+
 int Usage() {
-    std::cerr << "usage: parlora-content demo [--no-custom] [--if-changed] [--jobs=N] OUT_DIR\n"
-                 "       parlora-content check DATA_DIR\n"
-                 "       parlora-content list DATA_DIR\n"
-                 "       parlora-content info FILE...\n"
-                 "       parlora-content convert PICTURE OUT.png\n";
+    std::cerr << kUsage;
     return 2;
 }
 
@@ -42,6 +45,17 @@ int Demo(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     using namespace parlora;
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::cout << kUsage
+                  << "\nMakes the demo course, checks a course's data folder against the list of every file\n"
+                     "the course reads, and shows what the course's own decoders make of a file.\n";
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "parlora-content (Parlora Plus) " << kProgramVersion.major << "."
+                  << kProgramVersion.minor << "." << kProgramVersion.release << "\n";
+        return 0;
+    }
     if (argc < 3) return Usage();
     try {
         if (std::strcmp(argv[1], "demo") == 0) return Demo(argc, argv);

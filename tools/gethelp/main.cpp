@@ -2,15 +2,30 @@
 // Installs source language LANGUAGE into the course data folder under PARENT (the folder that holds
 // it, or "<data>/.."). Exit code 0 only when the language is installed; otherwise a one-line
 // reason on standard error.
+#include "shell/ProgramVersion.h"
 #include "tools/gethelp/HelpPackage.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <string>
 
 int main(int argc, char** argv) {
     using parlora::THelpPackage;
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::cout
+            << "usage: parlora-get-help LANGUAGE COURSE-FOLDER\n"
+               "Fetches the help language LANGUAGE (a number) from the address HelpBase of the course's\n"
+               "configuration, checks it and installs it into the course's data folder under\n"
+               "COURSE-FOLDER. Exits 0 only when the language is installed.\n";
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "parlora-get-help (Parlora Plus) " << parlora::kProgramVersion.major << "."
+                  << parlora::kProgramVersion.minor << "." << parlora::kProgramVersion.release << "\n";
+        return 0;
+    }
     if (argc != 3) {
         std::cerr << "usage: parlora-get-help LANGUAGE COURSE-FOLDER\n";
         return THelpPackage::BadUsage;
