@@ -126,4 +126,27 @@ RunResult RunParlora(const std::string& args, const std::map<std::string, std::s
     return r;
 }
 
+std::string LinkDemoCourse(const TempDir& tmp) {
+    namespace fs = std::filesystem;
+    std::string demo = PARLORA_BINARY_DIR "/demo/parlora";
+    std::string home = tmp / "course";
+    MakeDirs(home + "/data");
+    for (const auto& entry : fs::directory_iterator(demo + "/data"))
+        fs::create_symlink(entry.path(), home + "/data/" + entry.path().filename().string());
+    fs::create_directory_symlink(demo + "/Update", home + "/Update");
+    for (const char* doc : {"Licence.rtf", "PCReadMe.rtf"})
+        fs::create_symlink(demo + "/" + doc, home + "/" + doc);
+    return home;
+}
+
+std::map<std::string, std::string> PrivateEnvironment(const TempDir& tmp, const std::string& home) {
+    MakeDirs(tmp / "xdg/run");
+    std::filesystem::permissions(tmp / "xdg/run", std::filesystem::perms::owner_all);
+    return {{"PARLORA_HOME", home},
+            {"HOME", tmp.path()},
+            {"XDG_DATA_HOME", tmp / "xdg/data"},
+            {"XDG_CONFIG_HOME", tmp / "xdg/config"},
+            {"XDG_RUNTIME_DIR", tmp / "xdg/run"}};
+}
+
 } // namespace parlora::test

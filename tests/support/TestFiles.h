@@ -39,4 +39,9 @@ RunResult RunParlora(const std::string& args, const std::map<std::string, std::s
                      int timeoutSec = 60, const std::string& workDir = "");
 std::string ParloraBinary();
 
+// A course folder of its own under `tmp` whose data entries, actors and documents link to the demo's.
+std::string LinkDemoCourse(const TempDir& tmp);
+// The course home and private runtime, data and configuration folders under `tmp`, for RunParlora.
+std::map<std::string, std::string> PrivateEnvironment(const TempDir& tmp, const std::string& home);
+
 } // namespace parlora::test

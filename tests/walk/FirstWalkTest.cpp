@@ -14,37 +14,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A course folder of its own whose data entries link to the demo's.
-std::string MakeCourse(const test::TempDir& tmp) {
-    std::string demo = PARLORA_BINARY_DIR "/demo/parlora";
-    std::string home = tmp / "course";
-    test::MakeDirs(home + "/data");
-    for (const auto& entry : fs::directory_iterator(demo + "/data"))
-        fs::create_symlink(entry.path(), home + "/data/" + entry.path().filename().string());
-    fs::create_directory_symlink(demo + "/Update", home + "/Update");
-    for (const char* doc : {"Licence.rtf", "PCReadMe.rtf"})
-        fs::create_symlink(demo + "/" + doc, home + "/" + doc);
-    return home;
-}
-
-std::map<std::string, std::string> PrivateEnvironment(const test::TempDir& tmp, const std::string& home) {
-    test::MakeDirs(tmp / "xdg/run");
-    fs::permissions(tmp / "xdg/run", fs::perms::owner_all);
-    return {{"PARLORA_HOME", home},
-            {"HOME", tmp.path()},
-            {"XDG_DATA_HOME", tmp / "xdg/data"},
-            {"XDG_CONFIG_HOME", tmp / "xdg/config"},
-            {"XDG_RUNTIME_DIR", tmp / "xdg/run"}};
-}
-
 TEST(FirstWalk, FromTheStartScreenThroughEveryTopicMenu) {
     test::TempDir tmp;
-    std::string home = MakeCourse(tmp);
+    std::string home = test::LinkDemoCourse(tmp);
     std::string shots = tmp / "shots";
     test::MakeDirs(shots);
     test::RunResult run = test::RunParlora(std::string("--headless --script=") + PARLORA_SOURCE_DIR +
                                                "/tests/walk/first-walk.txt",
-                                           PrivateEnvironment(tmp, home), 120, shots);
+                                           test::PrivateEnvironment(tmp, home), 120, shots);
     ASSERT_EQ(run.exitCode, 0) << run.output;
 
     for (const char* shot : {"custom-start.png", "start.png", "type-name.png", "new-user.png", "help.png",
@@ -65,12 +42,12 @@ TEST(FirstWalk, FromTheStartScreenThroughEveryTopicMenu) {
 
 TEST(FirstWalk, TheReadmesExampleWalkRuns) {
     test::TempDir tmp;
-    std::string home = MakeCourse(tmp);
+    std::string home = test::LinkDemoCourse(tmp);
     std::string shots = tmp / "shots";
     test::MakeDirs(shots);
     test::RunResult run =
         test::RunParlora(std::string("--headless --script=") + PARLORA_SOURCE_DIR + "/docs/examples/walk.txt",
-                         PrivateEnvironment(tmp, home), 120, shots);
+                         test::PrivateEnvironment(tmp, home), 120, shots);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     for (const char* shot : {"start.png", "menu.png", "practice.png"})
         EXPECT_TRUE(fs::exists(shots + "/" + shot)) << shot;

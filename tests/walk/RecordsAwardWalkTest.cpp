@@ -12,33 +12,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string LinkDemoCourse(const test::TempDir& tmp) {
-    std::string demo = PARLORA_BINARY_DIR "/demo/parlora";
-    std::string home = tmp / "course";
-    test::MakeDirs(home + "/data");
-    for (const auto& entry : fs::directory_iterator(demo + "/data"))
-        fs::create_symlink(entry.path(), home + "/data/" + entry.path().filename().string());
-    fs::create_directory_symlink(demo + "/Update", home + "/Update");
-    for (const char* doc : {"Licence.rtf", "PCReadMe.rtf"})
-        fs::create_symlink(demo + "/" + doc, home + "/" + doc);
-    return home;
-}
-
 TEST(RecordsAwardWalk, AwardThenRecordsWithTheDeleteQuestion) {
     test::TempDir tmp;
-    std::string home = LinkDemoCourse(tmp);
-    test::MakeDirs(tmp / "xdg/run");
-    fs::permissions(tmp / "xdg/run", fs::perms::owner_all);
+    std::string home = test::LinkDemoCourse(tmp);
     std::string shots = tmp / "shots";
     test::MakeDirs(shots);
     test::RunResult run = test::RunParlora(std::string("--headless --script=") + PARLORA_SOURCE_DIR +
                                                "/tests/walk/records-award-walk.txt",
-                                           {{"PARLORA_HOME", home},
-                                            {"HOME", tmp.path()},
-                                            {"XDG_DATA_HOME", tmp / "xdg/data"},
-                                            {"XDG_CONFIG_HOME", tmp / "xdg/config"},
-                                            {"XDG_RUNTIME_DIR", tmp / "xdg/run"}},
-                                           120, shots);
+                                           test::PrivateEnvironment(tmp, home), 120, shots);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     for (const char* shot :
          {"award-running.png", "award.png", "records-cover.png", "records.png", "delete.png"})
