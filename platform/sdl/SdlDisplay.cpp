@@ -21,6 +21,11 @@ std::shared_ptr<const std::vector<int16_t>> makeBeepTone() {
     return tone;
 }
 
+// Whether the scaler's xRGB pixels can go straight into a surface of this format.
+bool TakesScaledPixels(Uint32 sdlFormat) {
+    return sdlFormat == SDL_PIXELFORMAT_RGB888 || sdlFormat == SDL_PIXELFORMAT_ARGB8888;
+}
+
 bool realVideoDriver() {
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0;
@@ -31,6 +36,7 @@ bool realVideoDriver() {
 SdlDisplay::SdlDisplay(IAudioOut& audio) : audio_(audio) {
     const char* present = std::getenv("PARLORA_PRESENT");
     wantRenderer_ = present && std::strcmp(present, "renderer") == 0;
+    scaler_.setFilter(ScaleFilterFromEnvironment());
 }
 
 SdlDisplay::~SdlDisplay() {
@@ -91,12 +97,15 @@ bool SdlDisplay::openWindow(const std::string& caption, WindowMode mode) {
     hasFrame_ = false;
     switch (mode) {
     case WindowMode::MaximisedCentred:
-        // Restored, it is exactly the content's size, centred; maximised, the content is centred in it.
+        // Restored, it is exactly the content's size, centred; maximised or resized, the content is
+        // scaled to fill it (FrameScaler). High density: the picture takes the drawable's pixels.
         window_ = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   ContentWidth, ContentHeight, SDL_WINDOW_RESIZABLE | SDL_WINDOW_MAXIMIZED);
+                                   ContentWidth, ContentHeight,
+                                   SDL_WINDOW_RESIZABLE | SDL_WINDOW_MAXIMIZED | SDL_WINDOW_ALLOW_HIGHDPI);
         break;
     case WindowMode::BorderlessAtOrigin:
-        window_ = SDL_CreateWindow(caption.c_str(), 0, 0, ContentWidth, ContentHeight, SDL_WINDOW_BORDERLESS);
+        window_ = SDL_CreateWindow(caption.c_str(), 0, 0, ContentWidth, ContentHeight,
+                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI);
         break;
     case WindowMode::ForcedMode: {
         SDL_DisplayMode want{};
@@ -107,7 +116,7 @@ bool SdlDisplay::openWindow(const std::string& caption, WindowMode mode) {
             closest.h != ContentHeight)
             return false;
         window_ = SDL_CreateWindow(caption.c_str(), 0, 0, ContentWidth, ContentHeight,
-                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
         if (!window_) return false;
         if (SDL_SetWindowDisplayMode(window_, &closest) != 0 ||
             SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) != 0) {
@@ -159,9 +168,22 @@ void SdlDisplay::updateOrigin() {
         oh = wh;
     }
     origin_.scale = ww > 0 ? float(ow) / float(ww) : 1.0f;
-    // A window smaller than the content shows its top-left part rather than cutting off the top-left.
-    origin_.x = std::max(0, (ow - textureW_) / 2);
-    origin_.y = std::max(0, (oh - textureH_) / 2);
+    // The resizable window fits the frame into any size. The small-screen and forced windows keep
+    // the frame 1:1 from their top-left when the screen is smaller, and are scaled only where their
+    // pixels are denser than the frame's.
+    scaler_.place(textureW_, textureH_, ow, oh, mode_ == WindowMode::MaximisedCentred);
+    const Rect& t = scaler_.target();
+    origin_.x = t.x;
+    origin_.y = t.y;
+    origin_.w = t.w;
+    origin_.h = t.h;
+    origin_.frameW = textureW_;
+    origin_.frameH = textureH_;
+    if (texture_) {
+        const bool sharp =
+            scaler_.filter() == ScaleFilter::WholeNumber && t.w % textureW_ == 0 && t.h % textureH_ == 0;
+        SDL_SetTextureScaleMode(texture_, sharp ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+    }
 }
 
 void SdlDisplay::contentScreenPosition(int& x, int& y) const {
@@ -178,23 +200,55 @@ void SdlDisplay::copyToSurface(const Rect& r) {
     c = c.intersect({-origin_.x, -origin_.y, surface_->w, surface_->h});
     if (c.empty()) return;
     auto* dst = static_cast<uint8_t*>(surface_->pixels) + size_t(c.y + origin_.y) * size_t(surface_->pitch) +
-                size_t(c.x + origin_.x) * 4;
+                size_t(c.x + origin_.x) * size_t(surface_->format->BytesPerPixel);
     SDL_ConvertPixels(c.w, c.h, SDL_PIXELFORMAT_ARGB8888, last_.row(c.y) + c.x, last_.strideBytes(),
+                      surface_->format->format, dst, surface_->pitch);
+}
+
+void SdlDisplay::scaleToSurface(const Rect& out) {
+    if (out.empty()) return;
+    if (TakesScaledPixels(surface_->format->format)) {
+        scaler_.scale(last_, out,
+                      reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface_->pixels) +
+                                                  size_t(out.y) * size_t(surface_->pitch)) +
+                          out.x,
+                      surface_->pitch);
+        return;
+    }
+    // Other formats (16-bit screens, BGR order) take the pixels through a scratch buffer.
+    scratch_.resize(size_t(out.w) * size_t(out.h));
+    scaler_.scale(last_, out, scratch_.data(), out.w * 4);
+    auto* dst = static_cast<uint8_t*>(surface_->pixels) + size_t(out.y) * size_t(surface_->pitch) +
+                size_t(out.x) * size_t(surface_->format->BytesPerPixel);
+    SDL_ConvertPixels(out.w, out.h, SDL_PIXELFORMAT_ARGB8888, scratch_.data(), out.w * 4,
                       surface_->format->format, dst, surface_->pitch);
 }
 
 void SdlDisplay::redraw() {
     if (!renderer_) {
         if (!window_ || !surface_) return;
-        SDL_FillRect(surface_, nullptr, SDL_MapRGB(surface_->format, 0, 0, 0));
-        if (hasFrame_) copyToSurface(last_.bounds());
+        if (!hasFrame_) {
+            SDL_FillRect(surface_, nullptr, SDL_MapRGB(surface_->format, 0, 0, 0));
+        } else {
+            // Only the bars are filled: at 4K the picture itself is 25 MB, written once.
+            const Uint32 black = SDL_MapRGB(surface_->format, 0, 0, 0);
+            for (const Rect& b : scaler_.bars()) {
+                SDL_Rect r{b.x, b.y, b.w, b.h};
+                SDL_FillRect(surface_, &r, black);
+            }
+            if (scaler_.unscaled())
+                copyToSurface(last_.bounds());
+            else
+                scaleToSurface(scaler_.target().intersect({0, 0, surface_->w, surface_->h}));
+        }
         SDL_UpdateWindowSurface(window_);
         return;
     }
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     if (hasFrame_ && texture_) {
-        SDL_Rect dst{origin_.x, origin_.y, textureW_, textureH_};
+        const Rect& t = scaler_.target();
+        SDL_Rect dst{t.x, t.y, t.w, t.h};
         SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
     }
     SDL_RenderPresent(renderer_);
@@ -223,9 +277,17 @@ void SdlDisplay::present(const Surface& frame, const std::vector<Rect>& dirty) {
             if (c.empty()) continue;
             for (int y = c.y; y < c.bottom(); ++y)
                 std::copy(frame.row(y) + c.x, frame.row(y) + c.right(), last_.row(y) + c.x);
-            copyToSurface(c);
-            Rect on =
-                Rect{c.x + origin_.x, c.y + origin_.y, c.w, c.h}.intersect({0, 0, surface_->w, surface_->h});
+        }
+        // Scaled, each rectangle's reach on the output is drawn after the frame has all its changes,
+        // since a scaled pixel blends its neighbours from other rectangles too.
+        for (const Rect& r : dirty) {
+            Rect c = r.intersect(frame.bounds());
+            if (c.empty()) continue;
+            Rect on = scaler_.mapDirty(c).intersect({0, 0, surface_->w, surface_->h});
+            if (scaler_.unscaled())
+                copyToSurface(c);
+            else
+                scaleToSurface(on);
             if (!on.empty()) rects.push_back({on.x, on.y, on.w, on.h});
         }
         if (!rects.empty()) SDL_UpdateWindowSurfaceRects(window_, rects.data(), int(rects.size()));
@@ -272,6 +334,7 @@ bool SdlDisplay::handleWindowEvent(const SDL_Event& e) {
     case SDL_WINDOWEVENT_RESIZED:
     case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_DISPLAY_CHANGED: // another screen may have another density
         // A window surface lasts only as long as the window's size: take the new one.
         if (!renderer_ && window_ && !attachSurface()) {
             std::fprintf(stderr, "Parlora: cannot draw in the window: %s\n", SDL_GetError());

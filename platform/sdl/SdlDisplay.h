@@ -1,9 +1,12 @@
 #pragma once
-// The main window: one SDL window showing the 1024 x 768 frame 1:1 at the content origin with black
-// around it. The course composes every frame on the CPU, so by default the changed areas are copied
-// straight into the window's own surface (shared memory on X11): no OpenGL stack is loaded. The
-// renderer path (a streaming texture) is kept for PARLORA_PRESENT=renderer.
+// The main window: one SDL window showing the 1024 x 768 frame as large as it fits, centred, with
+// black bars around it; in a window of exactly the frame's size it is shown 1:1. The course composes
+// every frame on the CPU, so by default the changed areas are copied (or scaled, only they) straight
+// into the window's own surface (shared memory on X11): no OpenGL stack is loaded. The renderer path
+// (a streaming texture) is kept for PARLORA_PRESENT=renderer. PARLORA_SCALE=whole scales by whole
+// numbers only (sharp pixels); smooth scaling is the default.
 #include "platform/Platform.h"
+#include "platform/sdl/FrameScaler.h"
 #include "platform/sdl/SdlInput.h"
 
 #include <SDL.h>
@@ -45,11 +48,15 @@ class SdlDisplay : public IDisplay {
 
     // True while frames go through SDL's renderer rather than the window surface.
     bool usesRenderer() const { return renderer_ != nullptr; }
+    // Where the frame lies on the window's pixels.
+    const FrameScaler& scaler() const { return scaler_; }
 
   private:
     bool createRenderer();
     bool attachSurface();
     void copyToSurface(const Rect& r);
+    // Scales the output rectangle `out` of the frame's place into the window surface.
+    void scaleToSurface(const Rect& out);
     void updateOrigin();
     void redraw();
 
@@ -67,6 +74,9 @@ class SdlDisplay : public IDisplay {
     bool hasFrame_ = false;
     WindowMode mode_ = WindowMode::MaximisedCentred;
     ContentOrigin origin_;
+    FrameScaler scaler_;
+    // Scaled pixels on their way to a window surface of another format.
+    std::vector<uint32_t> scratch_;
     std::array<SDL_Cursor*, 3> cursors_{};
     std::shared_ptr<const std::vector<int16_t>> beepTone_;
 };

@@ -1,5 +1,7 @@
 #include "platform/sdl/SdlInput.h"
 
+#include <cmath>
+
 namespace parlora {
 
 std::string SdlKeyName(SDL_Keycode key) {
@@ -36,15 +38,23 @@ std::string SdlKeyName(SDL_Keycode key) {
     return name ? std::string(name) : std::string();
 }
 
+bool ContentOrigin::toContent(int wx, int wy, int& cx, int& cy) const {
+    // The centre of the window pixel under the pointer, taken back through the scale.
+    const double px = (double(wx) + 0.5) * scale - x, py = (double(wy) + 0.5) * scale - y;
+    const double sx = w > 0 ? double(frameW) / w : 1.0, sy = h > 0 ? double(frameH) / h : 1.0;
+    cx = int(std::floor(px * sx));
+    cy = int(std::floor(py * sy));
+    return cx >= 0 && cy >= 0 && cx < frameW && cy < frameH;
+}
+
 int ClicksFromSdl(int sdlClicks) {
     return (sdlClicks >= 2 && sdlClicks % 2 == 0) ? 2 : 1;
 }
 
 namespace {
 
-void place(InputEvent& ev, int wx, int wy, const ContentOrigin& origin) {
-    ev.x = int(float(wx) * origin.scale) - origin.x;
-    ev.y = int(float(wy) * origin.scale) - origin.y;
+bool place(InputEvent& ev, int wx, int wy, const ContentOrigin& origin) {
+    return origin.toContent(wx, wy, ev.x, ev.y);
 }
 
 bool buttonOf(Uint8 sdlButton, MouseButton& button) {
@@ -73,7 +83,8 @@ bool TranslateSdlInput(const SDL_Event& e, const ContentOrigin& origin, std::vec
         if (!buttonOf(e.button.button, ev.button)) return true;
         ev.kind = e.type == SDL_MOUSEBUTTONDOWN ? InputEvent::Kind::MouseDown : InputEvent::Kind::MouseUp;
         ev.clicks = ClicksFromSdl(e.button.clicks);
-        place(ev, e.button.x, e.button.y, origin);
+        // A release off the content still ends a press that began on it.
+        if (!place(ev, e.button.x, e.button.y, origin) && ev.kind == InputEvent::Kind::MouseDown) return true;
         out.push_back(std::move(ev));
         return true;
     case SDL_MOUSEMOTION:
@@ -85,6 +96,7 @@ bool TranslateSdlInput(const SDL_Event& e, const ContentOrigin& origin, std::vec
     case SDL_KEYUP:
         ev.kind = e.type == SDL_KEYDOWN ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp;
         ev.key = SdlKeyName(e.key.keysym.sym);
+        if (ev.key == "Tab" && (e.key.keysym.mod & KMOD_SHIFT)) ev.key = "Shift+Tab";
         if (ev.key.empty()) return true;
         out.push_back(std::move(ev));
         return true;
