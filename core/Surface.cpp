@@ -33,6 +33,13 @@ void Surface::resize(int width, int height, uint32_t fill) {
     pixels_.assign(size_t(width_) * size_t(height_), fill);
 }
 
+void Surface::resizeForOverwrite(int width, int height) {
+    width_ = std::max(0, width);
+    height_ = std::max(0, height);
+    pixels_.clear();
+    pixels_.resize(size_t(width_) * size_t(height_));
+}
+
 void Surface::fill(uint32_t argb) {
     std::fill(pixels_.begin(), pixels_.end(), argb);
 }

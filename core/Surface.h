@@ -2,7 +2,9 @@
 // A 32-bit off-screen picture: rows top-down, each pixel 0xAARRGGBB in native order
 // (the byte layout of cairo's ARGB32 and SDL's ARGB8888 on little-endian machines).
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace parlora {
@@ -26,6 +28,16 @@ constexpr uint32_t ArgbFromColorRef(uint32_t c) {
     return ArgbFromRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
 
+// Leaves new elements uninitialised: a decoder that writes every pixel need not clear them first.
+template <class T> struct DefaultInitAllocator : std::allocator<T> {
+    template <class U> struct rebind { using other = DefaultInitAllocator<U>; };
+    using std::allocator<T>::allocator;
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
 class Surface {
   public:
     Surface() = default;
@@ -45,6 +57,8 @@ class Surface {
     int strideBytes() const { return width_ * 4; }
 
     void resize(int width, int height, uint32_t fill = 0xFF000000u);
+    // For a decoder that writes every pixel: the contents are undefined until then.
+    void resizeForOverwrite(int width, int height);
     void fill(uint32_t argb);
     void fillRect(const Rect& r, uint32_t argb);
     // Plain copy of `src` (or a part of it) with its top-left at (dx, dy), clipped.
@@ -56,7 +70,7 @@ class Surface {
 
   private:
     int width_ = 0, height_ = 0;
-    std::vector<uint32_t> pixels_;
+    std::vector<uint32_t, DefaultInitAllocator<uint32_t>> pixels_;
 };
 
 } // namespace parlora

@@ -1,5 +1,7 @@
 #include "display/DIBImageList.h"
 
+#include "display/PictureCache.h"
+
 #include "core/Errors.h"
 #include "core/StringUtil.h"
 
@@ -102,6 +104,11 @@ void TDIBVolatileImageList::LoadImageFile(int index, const std::string& fullPath
 }
 
 void TDIBVolatileImageList::LoadAutoImages(const std::string& root) {
+    std::vector<std::string> paths;
+    for (const auto& item : items_)
+        if (item->DIB.AutoLoad) paths.push_back(root + "\\" + item->DIB.FilePath);
+    // A screen's pictures decode side by side; the loads below then find them decoded.
+    auto held = PictureCache::Instance().Prefetch(paths);
     for (int i = 0; i < Count(); ++i) {
         TVolatileDIB& dib = items_[size_t(i)]->DIB;
         if (!dib.AutoLoad) continue;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace parlora {
 
@@ -26,11 +27,21 @@ class PictureCache {
     // Throws PBException with the decoder's message (or "File not found").
     Entry Load(const std::string& path);
 
+    // Decodes the pictures of `paths` not yet cached side by side on the machine's cores, so that
+    // the Loads that follow find them; a file that fails is left for its Load to report. The
+    // pixels returned keep the new entries from being trimmed before those Loads: hold them until
+    // the pictures are loaded.
+    using Held = std::vector<std::shared_ptr<const Surface>>;
+    Held Prefetch(const std::vector<std::string>& paths);
+
     void Clear();
     size_t Count() const;
     uint64_t Decodes() const { return decodes_; } // how many files were really decoded
-    // Entries beyond this many bytes are dropped, least recently used first (shared ones live on).
+    // Pictures no screen holds any more are kept up to this many bytes, least recently used
+    // dropped first; pictures in use cost nothing extra and stay findable.
     void SetBudget(size_t bytes);
+    size_t Budget() const { return budget_; }
+    size_t UnusedBytes() const;
 
   private:
     struct Key {
@@ -44,13 +55,22 @@ class PictureCache {
             return size < o.size;
         }
     };
+    struct Decoded {
+        Key key;
+        Entry entry;
+    };
+    // The key of the file `path` names (letter case resolved); throws like Load.
+    static Key KeyFor(const std::string& path);
+    static Entry DecodeFile(const std::string& real);
+    Entry Insert(const Key& key, const Entry& e);
     void Trim();
 
     mutable std::mutex mutex_;
     std::map<Key, Entry> entries_;
     std::list<Key> lru_; // front = most recent
-    size_t bytes_ = 0;
-    size_t budget_ = 48u * 1024 * 1024; // some sixteen full screens
+    // About five full screens: a screen and the menu it came from stay decoded, and the session's
+    // peak memory stays low.
+    size_t budget_ = 16u * 1024 * 1024;
     uint64_t decodes_ = 0;
 };
 

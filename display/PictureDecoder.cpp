@@ -111,7 +111,7 @@ DecodedPicture PictureDecoder::DecodePng(const uint8_t* data, size_t size) {
         src.error = "Unsupported PNG layout";
         png_error(png, "layout");
     }
-    result.pixels.resize(int(w), int(h), 0);
+    result.pixels.resizeForOverwrite(int(w), int(h)); // every row is read, or the decode fails
     rows.resize(h);
     for (png_uint_32 y = 0; y < h; ++y)
         rows[y] = reinterpret_cast<png_bytep>(result.pixels.row(int(y)));
@@ -183,7 +183,7 @@ DecodedPicture PictureDecoder::DecodeJpeg(const uint8_t* data, size_t size) {
     cinfo.out_color_space = isCmyk ? JCS_CMYK : JCS_EXT_BGRA;
     jpeg_start_decompress(&cinfo);
     int w = int(cinfo.output_width), h = int(cinfo.output_height);
-    result.pixels.resize(w, h, 0xFF000000u);
+    result.pixels.resizeForOverwrite(w, h); // a cut file's rows still come out, filled in
     if (isCmyk) cmyk.resize(size_t(w) * 4);
     // Adobe writes CMYK inverted; files without its marker hold plain ink values.
     bool inverted = cinfo.saw_Adobe_marker;

@@ -1,5 +1,7 @@
 #include "shell/FormMain.h"
 
+#include "display/PictureCache.h"
+
 #include "core/Errors.h"
 #include "core/PathResolver.h"
 #include "core/ProfileFile.h"
@@ -445,6 +447,14 @@ TDIBVolatileImageList& TForm_Main::ActorImages() {
                 actorImages_->Add(TActorData::StripName(speaker, TActorData::Strip(strip)));
     }
     if (!catalogue_) return *actorImages_;
+    std::vector<std::string> strips;
+    for (int speaker : {1, 0})
+        for (int strip = 0; strip < 4; ++strip) {
+            const std::string& path = catalogue_->actor(speaker).strips[size_t(strip)];
+            if (!path.empty() && path != actorImagePaths_[size_t((speaker == 1 ? 0 : 4) + strip)])
+                strips.push_back(path);
+        }
+    auto held = PictureCache::Instance().Prefetch(strips); // the eight strips decode side by side
     for (int speaker : {1, 0})
         for (int strip = 0; strip < 4; ++strip) {
             int index = (speaker == 1 ? 0 : 4) + strip;
