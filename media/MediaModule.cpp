@@ -10,6 +10,9 @@
 #include <thread>
 #include <vector>
 
+// Defined only in programs that run from the build folder (tests, benchmarks).
+extern "C" __attribute__((weak)) const char* ParloraBuildTreeModuleDir();
+
 namespace parlora {
 
 namespace {
@@ -29,7 +32,8 @@ LoadedModule& Module() {
     return m;
 }
 
-// Beside the program, in an installed lib/parlora, or where the build folder put it.
+// Beside the program, in lib/parlora beside its bin (installed, or the build folder's own
+// layout), or where a program of the build folder was told the module is.
 std::vector<fs::path> Candidates() {
     std::vector<fs::path> dirs;
     if (const char* env = std::getenv("PARLORA_MODULE_DIR"); env && *env) dirs.emplace_back(env);
@@ -39,9 +43,7 @@ std::vector<fs::path> Candidates() {
         dirs.push_back(exe.parent_path());
         dirs.push_back(exe.parent_path().parent_path() / "lib" / "parlora");
     }
-#ifdef PARLORA_MODULE_DIR
-    dirs.emplace_back(PARLORA_MODULE_DIR);
-#endif
+    if (ParloraBuildTreeModuleDir) dirs.emplace_back(ParloraBuildTreeModuleDir());
     return dirs;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// The program's version, shown by the start screen. Keep in step with project() in CMakeLists.txt.
+// The program's version, shown by the start screen and --version. The build reads it from here
+// for project() and the packages, so this is the only place to change it.
 
 namespace parlora {
 
