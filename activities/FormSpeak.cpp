@@ -116,6 +116,7 @@ TForm_Speak::TForm_Speak(TForm_Main& main)
 
     take_ = std::make_unique<TKaRamWav>(main.platform().audioOut(), main.dispatcher());
     take_->OnPlayDone = [this](TKaRamWav&) { KaStateList1.EndPlay(1); };
+    take_->OnPlayHook = main.SoundHook();
     anim_.AnimNotify = [this](TCustomDIBControl&, bool finished) {
         if (finished) KaStateList1.EndAnim(0);
     };

@@ -112,8 +112,8 @@ void TForm_Game::DecScore(int d) {
 void TForm_Game::ReportScoreChange(int delta) {
     if (!main_.options().quiz) return;
     quizScoreChanges_.push_back(delta);
-    main_.DebugLogFmt("SendQuizScore %d", delta);
     if (OnQuizScoreChange) OnQuizScoreChange(delta);
+    if (main_.options().network) main_.network().SendQuizScore(delta);
 }
 
 void TForm_Game::ShowEndScore(int n) {

@@ -28,6 +28,7 @@ TForm_Screen::TForm_Screen(TForm_Main& main, std::string className)
     for (int i = 0; i < kPlayerCount; ++i) {
         auto player = std::make_unique<TKaRamWav>(main.platform().audioOut(), main.dispatcher());
         player->OnPlayDone = [this](TKaRamWav&) { PlayEnded(); };
+        player->OnPlayHook = main.SoundHook();
         players_.push_back(std::move(player));
     }
     recorder_ = std::make_unique<TKaRecordWav>(main.platform().audioOut(), main.platform().audioIn(),
@@ -36,6 +37,8 @@ TForm_Screen::TForm_Screen(TForm_Main& main, std::string className)
     recorder_->OnRecordDone = [this](TKaRecordWav&) { RecordEnded(); };
     recorder_->OnRecordProgress = [this](TKaRecordWav&, int percent) { RecordProgress(percent); };
     recorder_->OnPlayDone = [this](TKaRamWav&) { RecordPlayEnded(); };
+    recorder_->OnPlayHook = main.SoundHook();
+    recorder_->OnRecordHook = main.SoundHook();
     media().OnMediaComplete = [this] { PlayEnded(); };
 }
 

@@ -152,12 +152,13 @@ void TForm_Main::LoadSettings() {
 void TForm_Main::InitialiseLanguages() {
     registry_ = std::make_unique<TRegistryFile>(RegistryPath());
     records_ = std::make_unique<TRecordsStore>(folders_, options_, platform_.clock());
+    if (options_.network) records_->SetRemote(network_->RemoteProfile());
     weights_ = TWeightTable(TWeightParams::Parse(settings_.Weights));
     catalogue_ = std::make_unique<TLanguageCatalogue>(folders_, settings_, config_, options_,
                                                       platform_.shell(), *registry_, *records_,
                                                       [this](const std::string& line) { DebugLog(line); });
-    if (!options_.network && catalogue_->BuildTargetList() == 0)
-        throw AppError("Can't find any target directories");
+    // In network mode the manager names the target, which must be one of ours all the same.
+    if (catalogue_->BuildTargetList() == 0) throw AppError("Can't find any target directories");
     catalogue_->BuildActorLists();
     catalogue_->ChooseStartTarget();
     if (!networkStudent_.empty()) records_->SetCurrentStudent(networkStudent_);
@@ -193,14 +194,42 @@ bool TForm_Main::InitialiseCourse() {
     networkStudent_.clear();
     random_.SeedSharedFromClock(platform_.clock());
 
-    // 2. Network mode needs the classroom manager's link.
+    // 2. Network mode: the classroom manager names the student, the language and the data.
     if (options_.network) {
-        ShowFailure("Couldn't connect: this version has no classroom network link");
-        return false;
+        if (!networkLinked_) {
+            if (!NetworkFactory()) {
+                ShowFailure("Couldn't connect: this program has no classroom link");
+                return false;
+            }
+            network_ = NetworkFactory()(*this);
+            networkLinked_ = true;
+        }
+        if (!network_->Connect()) return false;
+        TStudentInfo info;
+        try {
+            info = network_->GetStudentInfo();
+        } catch (const std::exception& e) {
+            ShowFailure(e.what());
+            network_->Disconnect(false);
+            return false;
+        }
+        std::string root = info.rootPath;
+        while (!root.empty() && (root.back() == '/' || root.back() == '\\'))
+            root.pop_back();
+        folders_.DataDir = (!root.empty() && root != "%s" ? root : folders_.ProgramDir) + "\\data";
+        if (!IsDataDirectory(folders_.DataDir)) {
+            ShowFailure("Can't find system files!");
+            network_->Disconnect(false);
+            return false;
+        }
+        if (info.target > 0) options_.requestedTarget = info.target;
+        networkStudent_ = info.studentName;
     }
 
     // 3 and 4. The data directory: the "data" option, beside the program, or on a disc.
-    if (!options_.dataPath.empty()) {
+    if (options_.network) {
+        // Found above.
+    } else if (!options_.dataPath.empty()) {
         folders_.DataDir = options_.dataPath;
         if (!IsDataDirectory(folders_.DataDir)) {
             ShowFailure("Can't find system files!");
@@ -229,11 +258,18 @@ bool TForm_Main::InitialiseCourse() {
     // the configuration may turn on, and never to the terminal.
     platform_.setLogSink([this](const std::string& line) { DebugLog(line); });
 
-    // 6. The user's name pre-fills the first student's name.
-    userName_ = platform_.shell().userFullName();
+    if (options_.network) {
+        // The records live with the manager: they are on, in no folder of ours.
+        settings_.Records = 1;
+        settings_.recordsMode = RecordsMode::AppData;
+        folders_.RecordsDir.clear();
+    } else {
+        // 6. The user's name pre-fills the first student's name.
+        userName_ = platform_.shell().userFullName();
 
-    // 7 and 8. The records folder and its write test.
-    if (!SetUpRecordsFolder()) return false;
+        // 7 and 8. The records folder and its write test.
+        if (!SetUpRecordsFolder()) return false;
+    }
 
     // 10. Colour depth.
     if (platform_.display().desktopMode().bitsPerPixel <= 8) {

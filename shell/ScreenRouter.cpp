@@ -83,6 +83,11 @@ std::string TForm_Main::NameChoiceClass() {
 void TForm_Main::ShowScreen(std::unique_ptr<TScreen> screen, int kind) {
     std::unique_ptr<TScreen> old = std::move(screen_);
     screen_ = std::move(screen);
+    // The classroom manager hears the whole change, however many steps draw it, as one area.
+    if (options_.network) {
+        network_->BeginTransition();
+        transitionOpen_ = true;
+    }
     if (platform_.display().windowOpen() && screen_) {
         if (settings_.Fast || TTransition::DurationMs(kind) <= 0) {
             // A cut needs no second frame: the new screen is painted where the old one was.

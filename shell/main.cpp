@@ -2,6 +2,7 @@
 //         timeout=m source=n data=path cdname=name]
 #include "activities/ActivityScreens.h"
 #include "front/FrontScreens.h"
+#include "network/TutrixControlWindow.h"
 #include "platform/MemoryTuning.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/AlsaVolume.h"
@@ -66,6 +67,12 @@ int main(int argc, char** argv) {
     RegisterFrontScreens(TScreenFactory::Instance());
     RegisterUserScreens(TScreenFactory::Instance());
     RegisterActivityScreens(TScreenFactory::Instance());
+    // remote=n: the classroom manager's address and the class token come from the environment
+    // or the course's own configuration file.
+    TForm_Main::NetworkFactory() = [](TForm_Main& m) -> std::unique_ptr<INetworkClient> {
+        return std::make_unique<TTutrixControlWindow>(
+            m, TClassroomLink::Find(m.folders().ProgramDir + "\\sconfig.txt", m.options().networkId));
+    };
     bool headless = false;
     std::string script;
     std::optional<uint32_t> seed;

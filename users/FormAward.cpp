@@ -86,6 +86,7 @@ TForm_Award::TForm_Award(TForm_Main& main, const TScreenParams&)
                                                      "%s\\Common\\Sounds\\Applause.wav"};
     for (int i = 0; i < kPlayerCount; ++i) {
         players_[size_t(i)] = std::make_unique<TKaRamWav>(main_.platform().audioOut(), main_.dispatcher());
+        players_[size_t(i)]->OnPlayHook = main_.SoundHook();
         players_[size_t(i)]->LoadSound(PathResolver::Resolve(Format(sounds[i], f.InterfaceDir.c_str())));
     }
     scaleDuration_ = int(player(kBackground).DurationMs());

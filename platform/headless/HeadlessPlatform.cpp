@@ -9,6 +9,7 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <thread>
 
 namespace parlora {
 
@@ -167,6 +168,12 @@ static bool Significant(const std::string& raw) {
 
 size_t HeadlessPlatform::lineNotRun() const {
     if (finished_) return 0;
+    // The end it waited for has come.
+    if (await_ == Await::End) {
+        for (size_t i = nextLine_; i < script_.size(); ++i)
+            if (Significant(script_[i])) return i + 1;
+        return 0;
+    }
     bool cutShort = !steps_.empty() || (waiting_ && clock_.nowMs() < waitUntil_);
     if (cutShort && nextLine_ > 0) return nextLine_;
     for (size_t i = nextLine_; i < script_.size(); ++i)
@@ -302,6 +309,19 @@ void HeadlessPlatform::runScriptLine(const std::string& raw, std::vector<InputEv
         std::string actual = host_ ? host_->currentScreenClass() : "";
         if (actual != arg)
             return fail("expected screen " + arg + ", found " + (actual.empty() ? "none" : actual));
+    } else if (cmd == "await-screen" || cmd == "await-end") {
+        // The course's own time stands still while a message from another program is awaited.
+        std::istringstream is(arg);
+        std::string screen;
+        double seconds = 0;
+        if (cmd == "await-screen" && !(is >> screen)) return fail("await-screen needs CLASS SECONDS: " + line);
+        if (!(is >> seconds) || seconds <= 0) return fail(cmd + " needs SECONDS (real time): " + line);
+        await_ = cmd == "await-end" ? Await::End : Await::Screen;
+        awaitScreen_ = screen;
+        awaitLine_ = line;
+        awaitTick_ = std::chrono::steady_clock::now();
+        awaitCarryUs_ = 0;
+        awaitDeadline_ = awaitTick_ + std::chrono::milliseconds(int64_t(seconds * 1000));
     } else if (cmd == "answer") {
         if (!host_ || arg.empty()) return fail("answer needs a button name");
         host_->queueDialogAnswer(arg);
@@ -310,8 +330,35 @@ void HeadlessPlatform::runScriptLine(const std::string& raw, std::vector<InputEv
     }
 }
 
+void HeadlessPlatform::pollAwait(int64_t timeoutMs) {
+    // Checked before any time passes: the awaited screen begins its life where the wait ends.
+    if (await_ == Await::Screen && host_ && host_->currentScreenClass() == awaitScreen_) {
+        await_ = Await::None;
+        return;
+    }
+    if (std::chrono::steady_clock::now() >= awaitDeadline_) {
+        std::string found = host_ ? host_->currentScreenClass() : "";
+        await_ = Await::None;
+        return fail("timed out: " + awaitLine_ + " (the screen is " + (found.empty() ? "none" : found) + ")");
+    }
+    // Messages from other threads wake nothing here: look again shortly.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    auto now = std::chrono::steady_clock::now();
+    awaitCarryUs_ += std::chrono::duration_cast<std::chrono::microseconds>(now - awaitTick_).count();
+    awaitTick_ = now;
+    int64_t ms = awaitCarryUs_ / 1000;
+    if (timeoutMs >= 0) ms = std::min(ms, timeoutMs);
+    awaitCarryUs_ -= ms * 1000;
+    if (timeoutMs >= 0 && ms == timeoutMs) awaitCarryUs_ = 0;
+    clock_.set(clock_.nowMs() + uint64_t(ms));
+}
+
 void HeadlessPlatform::waitEvents(int64_t timeoutMs, std::vector<InputEvent>& out) {
     if (timeoutMs == 0 || finished_) return;
+    if (await_ != Await::None) {
+        pollAwait(timeoutMs);
+        return;
+    }
     if (waiting_) {
         uint64_t now = clock_.nowMs();
         uint64_t target = waitUntil_;
@@ -336,7 +383,7 @@ void HeadlessPlatform::waitEvents(int64_t timeoutMs, std::vector<InputEvent>& ou
     while (nextLine_ < script_.size() && out.empty() && !waiting_ && !finished_) {
         ++nextLine_;
         runScriptLine(script_[nextLine_ - 1], out);
-        if (!out.empty() || waiting_) return;
+        if (!out.empty() || waiting_ || await_ != Await::None) return;
     }
     if (finished_) return;
     if (nextLine_ >= script_.size() && out.empty() && !waiting_) {

@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/PosixShell.h"
 
+#include <chrono>
 #include <deque>
 #include <map>
 #include <string>
@@ -187,6 +188,9 @@ class HeadlessPlatform : public IPlatform {
 
     void fail(const std::string& why);
     void startWait(uint64_t ms);
+    // An await line: waits in real time for something from outside; meanwhile virtual time keeps
+    // pace with real time (never beyond the next timer), as it would for a learner watching.
+    void pollAwait(int64_t timeoutMs);
     void runScriptLine(const std::string& line, std::vector<InputEvent>& out);
     void queueDrag(int x1, int y1, int x2, int y2, int ms);
 
@@ -205,6 +209,12 @@ class HeadlessPlatform : public IPlatform {
     uint64_t waitUntil_ = 0;
     bool failed_ = false;
     bool finished_ = false;
+    enum class Await { None, Screen, End };
+    Await await_ = Await::None;
+    std::string awaitScreen_;
+    std::string awaitLine_;
+    std::chrono::steady_clock::time_point awaitDeadline_, awaitTick_;
+    int64_t awaitCarryUs_ = 0;
 };
 
 } // namespace parlora

@@ -1,0 +1,129 @@
+#pragma once
+// The course's end of the classroom link: every call to the teacher's manager goes through this
+// one object, on the UI thread, each with a short deadline; the manager's commands arrive on a
+// stream read by a background thread that only posts them to the UI dispatcher, where they are
+// handled between other messages.
+#include "platform/Dispatcher.h"
+#include "shell/NetworkClient.h"
+#include "shell/RemoteProfile.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace grpc {
+class Channel;
+class ClientContext;
+class Status;
+} // namespace grpc
+
+namespace parlora {
+
+namespace classroom {
+class Command;
+}
+
+class TForm_Main;
+
+// Where the manager is and how to prove we belong to the class.
+struct TClassroomLink {
+    std::string address; // host:port
+    std::string token;
+    std::string caFile; // a certificate (PEM) that the manager's must chain to: TLS; empty: plain
+    int pupil = 0;
+
+    // The environment (PARLORA_CLASSROOM, PARLORA_CLASSROOM_TOKEN, PARLORA_CLASSROOM_CA) over the
+    // section "Classroom" (Server, Token, Certificate) of the course's configuration file.
+    static TClassroomLink Find(const std::string& configFile, int pupil);
+};
+
+class TTutrixControlWindow : public INetworkClient, public IRemoteProfile {
+  public:
+    static constexpr const char* kCaption = "Tutrix Control";
+    // No call holds the UI thread longer than this.
+    static constexpr std::chrono::milliseconds kCallDeadline{2000};
+    static constexpr const char* kNotConnected = "Not connected to Tutrix";
+
+    TTutrixControlWindow(TForm_Main& main, TClassroomLink link);
+    ~TTutrixControlWindow() override;
+
+    // INetworkClient
+    bool Connect() override;
+    bool Connected() override;
+    void Disconnect(bool timedOut) override;
+    void Drop() override;
+    void HideTutrix() override;
+    TStudentInfo GetStudentInfo() override;
+    void SendStartActivity(int activity) override;
+    void SendEndActivity(int activity, int score) override;
+    void SendScore(int score, int awardLevel) override;
+    int GetQuizScore() override;
+    void SendQuizScore(int change) override;
+    void BeginTransition() override;
+    void EndTransition(const Surface& frame) override;
+    void PaintTrap(const Rect& area, const Surface& frame) override;
+    void SoundHook(const TWaveFormat& format, uint32_t length, const uint8_t* data, uint32_t flags) override;
+    IRemoteProfile* RemoteProfile() override { return this; }
+
+    // IRemoteProfile
+    std::string GetRemoteProfileString(const std::string& section, const std::string& key,
+                                       const std::string& fallback) override;
+    void WriteRemoteProfileString(const std::string& section, const std::string& key,
+                                  const std::string& value) override;
+
+    // A command of the manager, as the stream delivers it (UI thread).
+    void HandleCommand(int kind, int first, int second);
+
+    bool connected() const { return connected_; }
+    // The manager stopped answering; reports wait, record writes are kept until it is back.
+    bool lost() const { return lost_; }
+    bool screenMonitoring() const { return screenMonitoring_; }
+    bool soundForwarding() const { return soundForwarding_; }
+    size_t pendingWrites() const { return pending_.size(); }
+
+  private:
+    struct Shared;
+    enum class Kind { Needed, Report };
+
+    void Log(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    void RequireConnection() const;
+    void Prepare(grpc::ClientContext& context) const;
+    // true when the call went through; a refused call raises; a manager that does not answer
+    // makes the link lost (Needed calls then raise too).
+    bool Check(const grpc::Status& status, Kind kind);
+    void MarkLost(const std::string& reason);
+    void Reconnect();
+    void StartReader();
+    void StopReader();
+    void SendRect(const Rect& area, const Surface& frame);
+    void ReportScreen(const Surface& frame);
+    Rect ScreenRect() const;
+
+    TForm_Main& main_;
+    TClassroomLink link_;
+    Lifetime lifetime_;
+    std::shared_ptr<grpc::Channel> channel_;
+    std::shared_ptr<Shared> shared_;
+    std::thread reader_;
+    bool connected_ = false;
+    bool lost_ = false;
+    bool lostShown_ = false;
+    Rect lastWindow_{0, 0, 0, 0};
+    bool screenMonitoring_ = false;
+    bool soundForwarding_ = false;
+    bool inTransition_ = false;
+    Rect pending_rect_{0, 0, 0, 0};
+    int activity_ = 0;
+    int localQuizScore_ = 0;
+    struct Write {
+        std::string section, key, value;
+    };
+    std::vector<Write> pending_;
+};
+
+} // namespace parlora
