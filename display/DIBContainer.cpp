@@ -1,6 +1,7 @@
 #include "display/DIBContainer.h"
 
 #include "core/StringUtil.h"
+#include "display/DIBFocusOrder.h"
 #include "display/DIBRender.h"
 
 #include <algorithm>
@@ -65,6 +66,7 @@ void TDIBContainer::Detach(TCustomDIBControl* c) {
     std::erase(z_, c);
     if (hover_ == c) hover_ = nullptr;
     if (capture_ == c) capture_ = nullptr;
+    if (focus_ == c) focus_ = nullptr;
 }
 
 void TDIBContainer::MoveInZOrder(TCustomDIBControl* c, bool toFront) {
@@ -115,6 +117,14 @@ void TDIBContainer::InvalidateRect(const Rect& r) {
 }
 
 std::vector<Rect> TDIBContainer::takeDirty() {
+    // The ring also comes and goes with changes beside its element (a picture laid over its centre):
+    // where it was and where it now is are repainted whole.
+    Rect ring = FocusRingRect();
+    if (ring != paintedRing_) {
+        InvalidateRect(paintedRing_);
+        InvalidateRect(ring);
+        paintedRing_ = ring;
+    }
     std::vector<Rect> areas;
     areas.swap(dirty_);
     for (const Rect& area : areas) {
@@ -123,8 +133,57 @@ std::vector<Rect> TDIBContainer::takeDirty() {
             if (!c->PaintsLate()) c->PaintTo(surface_, area);
         for (TCustomDIBControl* c : z_)
             if (c->PaintsLate()) c->PaintTo(surface_, area);
+        PaintFocusRing(area);
     }
     return areas;
+}
+
+void TDIBContainer::SetFocus(TCustomDIBControl* element, bool showRing) {
+    if (element && element->Container() != this) element = nullptr;
+    if (element == focus_ && showRing == ringShown_) return;
+    if (focus_ && ringShown_) InvalidateRect(focus_->BoundsRect());
+    focus_ = element;
+    ringShown_ = showRing && element;
+    if (focus_ && ringShown_) InvalidateRect(focus_->BoundsRect());
+}
+
+bool TDIBContainer::Press(TCustomDIBControl* element, const std::function<void(const InputEvent&)>& route) {
+    if (!element || !TDIBFocusOrder::CanFocus(*this, *element)) return false;
+    FocusPoint p = TDIBFocusOrder::PressPoint(*element);
+    struct Restore {
+        bool& flag;
+        bool was;
+        ~Restore() { flag = was; }
+    } restore{pressingByKey_, pressingByKey_};
+    pressingByKey_ = true;
+    InputEvent e;
+    e.x = p.x;
+    e.y = p.y;
+    e.button = MouseButton::Left;
+    for (InputEvent::Kind kind :
+         {InputEvent::Kind::MouseMove, InputEvent::Kind::MouseDown, InputEvent::Kind::MouseUp}) {
+        e.kind = kind;
+        route(e);
+    }
+    return true;
+}
+
+Rect TDIBContainer::FocusRingRect() const {
+    if (!ringShown_ || !focus_ || !TDIBFocusOrder::CanFocus(*this, *focus_)) return {};
+    return focus_->BoundsRect().intersect(surface_.bounds());
+}
+
+void TDIBContainer::PaintFocusRing(const Rect& area) {
+    if (paintedRing_.empty() || !focus_) return;
+    Rect r = focus_->BoundsRect();
+    if (r.intersect(area).empty()) return;
+    for (int i = 0; i < kFocusRingWidth && 2 * i < r.w && 2 * i < r.h; ++i) {
+        Rect line{r.x + i, r.y + i, r.w - 2 * i, r.h - 2 * i};
+        uint32_t colour = i + 1 < kFocusRingWidth ? kFocusRingColour : 0xFF000000u;
+        for (Rect edge : {Rect{line.x, line.y, line.w, 1}, Rect{line.x, line.bottom() - 1, line.w, 1},
+                          Rect{line.x, line.y, 1, line.h}, Rect{line.right() - 1, line.y, 1, line.h}})
+            surface_.fillRect(edge.intersect(area), colour);
+    }
 }
 
 void TDIBContainer::PaintBackground(Surface& target, const Rect& area) {
@@ -157,6 +216,11 @@ void TDIBContainer::handleInput(const InputEvent& e) {
     case InputEvent::Kind::MouseDown: {
         UpdateHover(e.x, e.y);
         TCustomDIBControl* target = capture_ ? capture_ : ElementAt(e.x, e.y);
+        // A real click takes the focus along and hides the ring; a key's own click leaves both.
+        if (!pressingByKey_) {
+            bool takes = target && TDIBFocusOrder::CanFocus(*this, *target);
+            SetFocus(takes ? target : focus_, false);
+        }
         if (!target) {
             pressedOnBackground_ = e.button == MouseButton::Left;
             break;

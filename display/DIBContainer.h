@@ -55,6 +55,19 @@ class TDIBContainer {
     void handleInput(const InputEvent& e);
     TCustomDIBControl* Captured() const { return capture_; }
 
+    // The keyboard's focus: the element that Return and Space press. Its ring shows only after a
+    // navigation key, and the next mouse click hides it (and moves the focus to what it pressed).
+    TCustomDIBControl* Focused() const { return focus_; }
+    bool FocusRingShown() const { return ringShown_; }
+    void SetFocus(TCustomDIBControl* element, bool showRing);
+    // Presses `element` as a left click at its press point would: a move, a press and a release
+    // sent through `route`, the screen's own way to this container. Neither the focus nor its ring
+    // changes. False when the element cannot take a click now (hidden, disabled, covered).
+    bool Press(TCustomDIBControl* element, const std::function<void(const InputEvent&)>& route);
+    // The ring lies over the element's own rectangle: two outer lines of this colour, one black.
+    static constexpr uint32_t kFocusRingColour = 0xFFFFD800u;
+    static constexpr int kFocusRingWidth = 3;
+
     // The main window repaints on this (through Dispatcher::invalidate()).
     std::function<void()> OnInvalidate;
     std::function<void(TDIBContainer&)> OnClick;
@@ -70,6 +83,8 @@ class TDIBContainer {
     void MoveInZOrder(TCustomDIBControl* c, bool toFront);
     void ElementStateChanged(TCustomDIBControl* c);
     void UpdateHover(int x, int y);
+    Rect FocusRingRect() const;
+    void PaintFocusRing(const Rect& area);
 
     Surface surface_;
     uint32_t color_ = 0xFFF0F0F0u; // button face
@@ -79,6 +94,10 @@ class TDIBContainer {
     TCustomDIBControl* hover_ = nullptr;
     TCustomDIBControl* capture_ = nullptr;
     bool pressedOnBackground_ = false;
+    TCustomDIBControl* focus_ = nullptr;
+    bool ringShown_ = false;
+    Rect paintedRing_; // where the last paint drew the ring
+    bool pressingByKey_ = false;
 };
 
 class TDIBImageContainer : public TDIBContainer {

@@ -3,6 +3,7 @@
 #include "core/PathResolver.h"
 #include "core/StringUtil.h"
 #include "core/TextCodec.h"
+#include "display/DIBFocusOrder.h"
 #include "shell/FormMain.h"
 #include "shell/ScreenFactory.h"
 
@@ -37,6 +38,15 @@ std::vector<std::string> SplitLines(std::string_view bytes) {
     if (!line.empty()) lines.push_back(std::move(line));
     return lines;
 }
+
+// A hot area as an element that draws nothing: the keyboard's focus can rest on it and press it.
+class THotAreaElement : public TCustomDIBControl {
+  public:
+    using TCustomDIBControl::TCustomDIBControl;
+
+  protected:
+    void Draw(Surface&, const Rect&, int, int) override {}
+};
 
 std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(PathResolver::Resolve(path), std::ios::binary);
@@ -104,6 +114,17 @@ TForm_CustomScreen::TForm_CustomScreen(TForm_Main& main, const std::string& clas
     container_.IndexImage.SetDIBIndex(images_.IndexOf("Background"));
     container_.OnMouseMove = [this](TDIBContainer&, int x, int y) { DIBImageContainer1MouseMove(x, y); };
     container_.OnClick = [this](TDIBContainer&) { DIBImageContainer1Click(); };
+    // The first area in keyword order wins where areas overlap: it is made last, on top.
+    for (auto it = file_.areas.rbegin(); it != file_.areas.rend(); ++it) {
+        const THotRect& r = it->rect;
+        auto& hot = container_.Create<THotAreaElement>("DIBHot_" + it->keyword);
+        hot.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        hot.OnMouseMove = [this](TCustomDIBControl& e, int x, int y) {
+            DIBImageContainer1MouseMove(e.Left() + x, e.Top() + y);
+        };
+        size_t index = size_t(std::distance(it, file_.areas.rend()) - 1);
+        hot.OnClick = [this, index](TCustomDIBControl&) { AreaClick(file_.areas[index]); };
+    }
 }
 
 void TForm_CustomScreen::DIBImageContainer1MouseMove(int x, int y) {
@@ -113,14 +134,24 @@ void TForm_CustomScreen::DIBImageContainer1MouseMove(int x, int y) {
 }
 
 void TForm_CustomScreen::DIBImageContainer1Click() {
-    const THotArea* area = file_.AreaAt(mouseX_, mouseY_);
-    if (!area) return;
-    if (area->keyword == "web" || area->keyword == "info") {
-        main_.OpenHelpLink(area->link);
+    if (const THotArea* area = file_.AreaAt(mouseX_, mouseY_)) AreaClick(*area);
+}
+
+TCustomDIBControl* TForm_CustomScreen::QuitControl() const {
+    for (const char* name : {"DIBHot_close", "DIBHot_end"})
+        if (TCustomDIBControl* e = container_.FindComponent(name);
+            e && TDIBFocusOrder::CanFocus(container_, *e))
+            return e;
+    return nullptr;
+}
+
+void TForm_CustomScreen::AreaClick(const THotArea& area) {
+    if (area.keyword == "web" || area.keyword == "info") {
+        main_.OpenHelpLink(area.link);
         return;
     }
     main_.platform().display().setCursor(CursorKind::Arrow);
-    AreaClicked(*area);
+    AreaClicked(area);
 }
 
 TForm_CustomStart::TForm_CustomStart(TForm_Main& main, const TScreenParams&)

@@ -50,6 +50,9 @@ class TForm_CustomScreen : public TDIBScreen {
                        const char* backgroundFormat, const std::vector<std::string>& keywords);
     void DIBImageContainer1MouseMove(int x, int y);
     void DIBImageContainer1Click();
+    void AreaClick(const THotArea& area);
+    // Escape takes the "close" or "end" area.
+    TCustomDIBControl* QuitControl() const override;
     // What a click on an area other than "web" and "info" does.
     virtual void AreaClicked(const THotArea& area) = 0;
 

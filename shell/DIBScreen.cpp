@@ -1,6 +1,9 @@
 #include "shell/DIBScreen.h"
 
 #include "core/PathResolver.h"
+#include "core/StringUtil.h"
+#include "display/DIBFocusOrder.h"
+#include "display/DIBListBox.h"
 #include "display/Transition.h"
 #include "media/KaMCIMedia.h"
 #include "media/KaRamWav.h"
@@ -42,7 +45,81 @@ std::vector<Rect> TDIBScreen::PaintChanged(Surface& frame) {
 }
 
 void TDIBScreen::HandleInput(const InputEvent& e) {
+    if (e.kind == InputEvent::Kind::KeyDown && HandleNavigationKey(e)) return;
     container_.handleInput(e);
+}
+
+bool TDIBScreen::HandleNavigationKey(const InputEvent& e) {
+    const std::string& key = e.key;
+    TDIBContainer& c = container_;
+    // Key presses take the path of the mouse, through the screen's own input handling.
+    auto route = [this](const InputEvent& mouse) { HandleInput(mouse); };
+    if (key == "Tab" || key == "Shift+Tab") {
+        if (TCustomDIBControl* next = TDIBFocusOrder::Next(c, c.Focused(), key != "Tab"))
+            c.SetFocus(next, true);
+        return true;
+    }
+    FocusMove move;
+    if (key == "Left")
+        move = FocusMove::Left;
+    else if (key == "Right")
+        move = FocusMove::Right;
+    else if (key == "Up")
+        move = FocusMove::Up;
+    else if (key == "Down")
+        move = FocusMove::Down;
+    else if (key == "Return" || key == "Space") {
+        // Only what the ring shows is pressed: a focus left by the mouse is not in sight.
+        if (!c.FocusRingShown() || !c.Focused()) return false;
+        c.Press(c.Focused(), route);
+        return true;
+    } else if (key == "Escape")
+        return c.Press(QuitControl(), route);
+    else if (key == "F1")
+        return c.Press(HelpControl(), route);
+    else
+        return false;
+
+    TCustomDIBControl* focused = c.Focused();
+    auto* list = dynamic_cast<TDIBListBox*>(focused);
+    if (list && c.FocusRingShown() && (move == FocusMove::Up || move == FocusMove::Down) &&
+        TDIBFocusOrder::CanFocus(c, *list)) {
+        int index = list->ItemIndex() + (move == FocusMove::Up ? -1 : 1);
+        if (list->ItemIndex() < 0) index = 0;
+        if (index >= 0 && index < list->Count()) {
+            list->SetItemIndex(index);
+            return true;
+        }
+    }
+    // At an edge the focus stays, and shows where it is.
+    TCustomDIBControl* to = TDIBFocusOrder::Neighbour(c, focused, move);
+    if (to || focused) c.SetFocus(to ? to : focused, true);
+    return true;
+}
+
+namespace {
+
+// The part of an element's name after its kind ("DIBBS_Exit" -> "Exit").
+std::string Role(const std::string& name) {
+    size_t bar = name.find('_');
+    return bar == std::string::npos ? name : name.substr(bar + 1);
+}
+
+TCustomDIBControl* FindPressable(const TDIBContainer& c, std::initializer_list<const char*> roles) {
+    for (const char* role : roles)
+        for (auto it = c.Elements().rbegin(); it != c.Elements().rend(); ++it)
+            if (IEquals(Role((*it)->Name), role) && TDIBFocusOrder::CanFocus(c, **it)) return *it;
+    return nullptr;
+}
+
+} // namespace
+
+TCustomDIBControl* TDIBScreen::QuitControl() const {
+    return FindPressable(container_, {"BoxExit", "Quit", "Exit"});
+}
+
+TCustomDIBControl* TDIBScreen::HelpControl() const {
+    return FindPressable(container_, {"Help"});
 }
 
 void TDIBScreen::Build(const std::vector<ImageItemSpec>& items, const std::vector<ElementSpec>& elements,
@@ -85,7 +162,10 @@ void TDIBScreen::BlendWithin(const std::function<void()>& change) {
 }
 
 TKaRamWav& TDIBScreen::wave() {
-    if (!wave_) wave_ = std::make_unique<TKaRamWav>(main_.platform().audioOut(), main_.dispatcher());
+    if (!wave_) {
+        wave_ = std::make_unique<TKaRamWav>(main_.platform().audioOut(), main_.dispatcher());
+        wave_->OnPlayHook = main_.SoundHook();
+    }
     return *wave_;
 }
 

@@ -60,6 +60,15 @@ class TDIBScreen : public TScreen {
     void BlendWithin(const std::function<void()>& change);
     static constexpr int kBlendMs = 500;
 
+    // The keyboard: Tab and Shift+Tab move the focus in reading order, the arrows to a neighbour
+    // (Up and Down move a focused list's selection), Return and Space press what the ring shows,
+    // Escape presses the way out and F1 the help. True when the key was used.
+    bool HandleNavigationKey(const InputEvent& e);
+    // What Escape and F1 press: the visible, enabled button named "..._BoxExit" (a box over the
+    // screen closes first), "..._Quit" or "..._Exit", and "..._Help"; null when there is none.
+    virtual TCustomDIBControl* QuitControl() const;
+    virtual TCustomDIBControl* HelpControl() const;
+
     // The screen's own wave player and media player, made on first use.
     TKaRamWav& wave();
     TKaMCIMedia& media();

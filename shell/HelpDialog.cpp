@@ -54,6 +54,12 @@ void THelpDlg::Paint(Surface& frame) {
 }
 
 void THelpDlg::HandleInput(const InputEvent& e) {
+    // Its one button closes it: the keyboard does so too.
+    if (e.kind == InputEvent::Kind::KeyDown &&
+        (e.key == "Escape" || e.key == "Return" || e.key == "Space" || e.key == "F1")) {
+        Finish();
+        return;
+    }
     InputEvent local = e;
     local.x -= bounds().x;
     local.y -= bounds().y;

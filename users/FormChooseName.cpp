@@ -99,9 +99,17 @@ bool TNameScreen::AddOrRefuse(const std::string& name) {
 }
 
 void TNameScreen::HandleInput(const InputEvent& e) {
-    if (e.kind == InputEvent::Kind::Text || e.kind == InputEvent::Kind::KeyDown) {
+    if (e.kind == InputEvent::Kind::Text) {
         edit_->HandleKey(e);
         return;
+    }
+    if (e.kind == InputEvent::Kind::KeyDown) {
+        // The box keeps its keys; Return is the box's too, unless a focus ring shows the button
+        // it is meant for.
+        bool forRing = e.key == "Return" && container_.FocusRingShown();
+        if (!forRing && edit_->HandleKey(e)) return;
+        // A space typed in a name also arrives as text: it must not press a button as well.
+        if (e.key == "Space") return;
     }
     TDIBScreen::HandleInput(e);
 }

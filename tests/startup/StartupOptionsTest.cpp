@@ -163,4 +163,18 @@ TEST_F(MainWindowFixture, InactivityTimeOutClosesAfterMinutesWithoutALeftClick) 
     unsetenv("PARLORA_HOME");
 }
 
+TEST_F(MainWindowFixture, KeyPressesKeepTheCourseOpenAsClicksDo) {
+    setenv("PARLORA_HOME", (tmp / "course").c_str(), 1);
+    TForm_Main main(platform, {"timeout=5"});
+    platform.setScriptHost(&main);
+    // A learner who only uses the keyboard is not idle.
+    platform.setScriptLines({"wait 240000", "key Tab", "wait 240000", "key Right", "wait 299000",
+                             "expect-screen TForm_Start", "wait 2000", "expect-screen never reached"});
+    EXPECT_EQ(main.Run(), 0);
+    EXPECT_TRUE(main.timedOut());
+    EXPECT_FALSE(platform.scriptFailed());
+    EXPECT_EQ(platform.lineNotRun(), 7u);
+    unsetenv("PARLORA_HOME");
+}
+
 } // namespace

@@ -1,0 +1,34 @@
+// The keys that move the keyboard's focus, as the SDL backend names them: Shift with Tab goes
+// backwards, and the other navigation keys keep their plain names.
+#include "platform/sdl/SdlInput.h"
+
+#include <gtest/gtest.h>
+
+using namespace parlora;
+
+namespace {
+
+std::string KeyDownName(SDL_Keycode key, Uint16 mod) {
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = key;
+    e.key.keysym.mod = mod;
+    std::vector<InputEvent> out;
+    TranslateSdlInput(e, ContentOrigin{}, out);
+    return out.size() == 1 && out[0].kind == InputEvent::Kind::KeyDown ? out[0].key : "(none)";
+}
+
+} // namespace
+
+TEST(SdlNavigationKeys, ShiftTabIsItsOwnKeyAndTheOthersKeepTheirNames) {
+    EXPECT_EQ(KeyDownName(SDLK_TAB, KMOD_NONE), "Tab");
+    EXPECT_EQ(KeyDownName(SDLK_TAB, KMOD_LSHIFT), "Shift+Tab");
+    EXPECT_EQ(KeyDownName(SDLK_TAB, KMOD_RSHIFT | KMOD_NUM), "Shift+Tab");
+    EXPECT_EQ(KeyDownName(SDLK_TAB, KMOD_LCTRL), "Tab");
+    EXPECT_EQ(KeyDownName(SDLK_RETURN, KMOD_LSHIFT), "Return");
+    EXPECT_EQ(KeyDownName(SDLK_SPACE, KMOD_NONE), "Space");
+    EXPECT_EQ(KeyDownName(SDLK_F1, KMOD_NONE), "F1");
+    for (auto [key, name] : {std::pair{SDLK_LEFT, "Left"}, std::pair{SDLK_RIGHT, "Right"},
+                             std::pair{SDLK_UP, "Up"}, std::pair{SDLK_DOWN, "Down"}})
+        EXPECT_EQ(KeyDownName(key, KMOD_NONE), name);
+}
