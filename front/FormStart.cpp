@@ -1,5 +1,7 @@
 #include "front/FormStart.h"
 
+#include "display/PictureCache.h"
+
 #include "front/FrontLayout.h"
 
 #include "core/PathResolver.h"
@@ -191,6 +193,16 @@ void TForm_Start::FormCreate() {
             media().CloseMedia();
             main_.introPlayed = true;
         }
+    }
+    // The start view's large pictures decode side by side before they are placed one by one.
+    PictureCache::Held decoded;
+    if (!introMode_) {
+        std::vector<std::string> view = {
+            f.InterfaceDir + "\\start\\Box.png",      f.InterfaceDir + "\\start\\StartBG.png",
+            f.InterfaceDir + "\\start\\DiskMask.png", Format("%s\\help\\help%d.png", f.SourceDir.c_str(), 5),
+            f.SourceDir + "\\general\\labels.png",    f.SourceDir + "\\general\\startbtn.png"};
+        if (f.CustomDir.empty()) view.push_back(f.TextDir + "\\general\\cdfront.png");
+        decoded = PictureCache::Instance().Prefetch(view);
     }
     if (!introMode_) LoadPicture("Box", f.InterfaceDir + "\\start\\Box.png");
 

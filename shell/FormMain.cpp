@@ -179,6 +179,7 @@ void TForm_Main::FormShow() {
     dispatcher_.setTimer(1000, false, [] { MediaModule::LoadInBackground(); });
     TScreen* shown = screen_.get();
     dispatcher_.post(shown->guard(), [shown] { shown->Start(); });
+    if (options_.network) network_->HideTutrix();
 }
 
 void TForm_Main::RequestScreen(int screenCode, int transitionKind) {
@@ -235,6 +236,9 @@ void TForm_Main::Paint() {
     if (screen_ && dialogs_.empty() && !fullPaint_) {
         std::vector<Rect> changed = screen_->PaintChanged(frame_);
         if (!changed.empty()) platform_.display().present(frame_, changed);
+        if (options_.network)
+            for (const Rect& r : changed)
+                network_->PaintTrap(r, frame_);
         return;
     }
     frame_.fill(0xFF000000u);
@@ -244,6 +248,25 @@ void TForm_Main::Paint() {
     platform_.display().present(frame_, {});
     // The frame under a dialog must be whole again once the dialog has gone.
     fullPaint_ = !dialogs_.empty();
+    if (options_.network) {
+        network_->PaintTrap(frame_.bounds(), frame_);
+        if (transitionOpen_) {
+            transitionOpen_ = false;
+            network_->EndTransition(frame_);
+        }
+    }
+}
+
+TForm_Main::NetworkClientFactory& TForm_Main::NetworkFactory() {
+    static NetworkClientFactory factory;
+    return factory;
+}
+
+TKaRamWav::THookEvent TForm_Main::SoundHook() {
+    if (!options_.network) return {};
+    return [this](TKaRamWav&, const TWaveFormat& format, uint32_t length, const uint8_t* data, uint32_t flags) {
+        network_->SoundHook(format, length, data, flags);
+    };
 }
 
 void TForm_Main::RunDialog(TModalDialog& dialog) {
@@ -388,7 +411,9 @@ void TForm_Main::DebugLogFmt(const char* fmt, ...) {
 }
 
 bool TForm_Main::OnAppMessage(const InputEvent& e) {
-    if (e.isLeftDown() && options_.timeoutMinutes > 0) RestartInactivityTimer();
+    // A learner who plays with the keyboard is as present as one who clicks.
+    bool active = e.isLeftDown() || e.kind == InputEvent::Kind::KeyDown;
+    if (active && options_.timeoutMinutes > 0) RestartInactivityTimer();
     return false;
 }
 
@@ -473,6 +498,20 @@ std::optional<std::string> TForm_Main::ReadStreamFlags() const {
 }
 
 void TForm_Main::FormDestroy() {
+    if (initialised_ && options_.network) {
+        // The manager hears the final score before we leave it; a manager that has gone does
+        // not hold the closing up.
+        try {
+            if (network_->Connected()) {
+                if (options_.quiz && records_) records_->SetQuizScore(network_->GetQuizScore());
+                int score = records_ ? records_->NetworkScore() : 0;
+                network_->SendScore(score, TRecordsStore::AwardLevel(score));
+                network_->Disconnect(timedOut_);
+            }
+        } catch (const std::exception& e) {
+            DebugLog(std::string("Leaving the classroom manager: ") + e.what());
+        }
+    }
     streamWatch_.reset();
     if (initialised_ && !folders_.TempDir.empty()) DeleteFolderTree(folders_.TempDir);
     screen_.reset();

@@ -3,6 +3,7 @@
 #include "core/ConfigFile.h"
 #include "core/Surface.h"
 #include "display/DIBImageList.h"
+#include "media/KaRamWav.h"
 #include "platform/Dispatcher.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -110,7 +111,20 @@ class TForm_Main : public IScriptHost {
     int currentActivity() const { return currentActivity_; }
     std::pair<int, int> hardQuizSizes() const { return {hardQuizStart_, hardQuizSwitch_}; }
     TScreen* currentScreen() { return screen_.get(); }
-    void SetNetworkClient(std::unique_ptr<INetworkClient> client) { network_ = std::move(client); }
+    void SetNetworkClient(std::unique_ptr<INetworkClient> client) {
+        network_ = std::move(client);
+        networkLinked_ = true;
+    }
+    INetworkClient& network() { return *network_; }
+    // Makes the classroom link in network mode; the program sets it (the link lives in its own
+    // library, which needs the main window).
+    using NetworkClientFactory = std::function<std::unique_ptr<INetworkClient>(TForm_Main&)>;
+    static NetworkClientFactory& NetworkFactory();
+    // What the window shows now.
+    const Surface& frame() const { return frame_; }
+    // In network mode, hands every sound a player plays or records to the classroom link; empty
+    // otherwise.
+    TKaRamWav::THookEvent SoundHook();
 
     // IScriptHost
     std::string currentScreenClass() const override;
@@ -180,6 +194,8 @@ class TForm_Main : public IScriptHost {
     Surface frame_{1024, 768};
     Surface nextFrame_;     // the screen a transition goes to; made on the first one
     bool fullPaint_ = true; // the next paint draws and presents the whole frame
+    // A screen change ends with the first whole paint of the new screen.
+    bool transitionOpen_ = false;
     TimerId inactivityTimer_ = 0;
     std::string userName_;
     std::string networkStudent_;
@@ -188,6 +204,7 @@ class TForm_Main : public IScriptHost {
     int currentActivity_ = 0;
     int networkStartValue_ = 0;
     std::unique_ptr<INetworkClient> network_ = std::make_unique<TNullNetworkClient>();
+    bool networkLinked_ = false; // the classroom link is made once per run
     bool initialised_ = false;
     bool timedOut_ = false;
     bool closing_ = false;

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The sanitizer stage of CI, after tools/run-tests.sh: builds the unit tests and the fuzz targets
 # with clang, AddressSanitizer and UndefinedBehaviorSanitizer into build-fuzz/, runs the tests with
-# CTest, then every fuzz target for PARLORA_FUZZ_SECONDS seconds each (20 unless set).
+# CTest, then every fuzz target for PARLORA_FUZZ_SECONDS seconds each (12 unless set).
 # Exits non-zero on any failure or sanitizer report.
 set -euo pipefail
 source "$(dirname "$0")/sanitizer-build.sh"
-seconds="${PARLORA_FUZZ_SECONDS:-20}"
+seconds="${PARLORA_FUZZ_SECONDS:-12}"
 
 bash "$root/tools/setup-deps.sh"
 configure_sanitizer_build
@@ -18,11 +18,14 @@ echo "sanitizers: build took $((SECONDS - start)) s"
 # - RealAudioLoopback: needs the private PulseAudio server of run-tests.sh and real time;
 # - KilledWriterNeverLeavesABrokenFile: kills its writer 5 to 45 ms in, often before a sanitized
 #   writer has stored its first score (the kill itself is tested in the normal build);
-# - sdl_under_xvfb: the whole program under X and SDL, whose libraries are not instrumented;
-#   the same screens run headless in the walk and startup tests here;
+# - sdl_under_xvfb, xvfb_sdl_scaled_window: the whole program under X and SDL, whose libraries are
+#   not instrumented; the same screens run headless in the walk and startup tests here, and the
+#   scaler's own tests run here;
 # - content_chaos_200: two hundred whole walks of the course, minutes each when sanitized; the
-#   readers it breaks are fuzzed below, and the walk itself runs sanitized in the walk tests.
-skip='WholeGameHeadlessTakesUnderASecond|WarmLookupsAreFast|RealAudioLoopback|KilledWriterNeverLeavesABrokenFile|sdl_under_xvfb|content_chaos_200'
+#   readers it breaks are fuzzed below, and the walk itself runs sanitized in the walk tests;
+# - install_prefix_start, install_files_validate: the install layout and its files, which the
+#   normal build checks; nothing in them is memory-safety code of ours.
+skip='WholeGameHeadlessTakesUnderASecond|WarmLookupsAreFast|RealAudioLoopback|KilledWriterNeverLeavesABrokenFile|sdl_under_xvfb|xvfb_sdl_scaled_window|content_chaos_200|install_prefix_start|install_files_validate'
 
 start=$SECONDS
 unset PULSE_SERVER

@@ -21,6 +21,11 @@ packages=(
   clang libclang-rt-14-dev llvm
   # the content chaos run learns which files each screen opens
   strace
+  # classroom mode: gRPC and protobuf, the manager's SQLite and PostgreSQL stores, and a PostgreSQL
+  # server for the tests that start their own
+  libgrpc++-dev protobuf-compiler-grpc libprotobuf-dev protobuf-compiler libsqlite3-dev libpq-dev postgresql
+  # installing and packaging: desktop and AppStream checkers, manual pages, lintian, a clean root
+  desktop-file-utils appstream-util man-db lintian debootstrap
 )
 missing=()
 for p in "${packages[@]}"; do
