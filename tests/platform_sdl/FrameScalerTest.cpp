@@ -91,10 +91,10 @@ TEST(FrameScaler, BarsAndPictureCoverTheOutputOnce) {
         s.setFilter(filter);
         s.place(1024, 768, ow, oh);
         std::vector<int> covered(size_t(ow) * size_t(oh), 0);
-        auto mark = [&](const Rect& r) {
+        auto mark = [&covered, stride = size_t(ow)](const Rect& r) {
             for (int y = r.y; y < r.bottom(); ++y)
                 for (int x = r.x; x < r.right(); ++x)
-                    ++covered[size_t(y) * size_t(ow) + size_t(x)];
+                    ++covered[size_t(y) * stride + size_t(x)];
         };
         mark(s.target());
         for (const Rect& b : s.bars())
