@@ -49,6 +49,12 @@ class FrameScaler {
     // `out` is clipped to target() and the output.
     void scale(const Surface& frame, const Rect& out, uint32_t* dst, int pitch) const;
 
+    // Wide vectors where the processor has them; tests turn them off to check the SSE2 path gives
+    // the same pixels.
+    static bool CpuHasAvx2();
+    void setWideVectors(bool on) { avx2_ = on && CpuHasAvx2(); }
+    bool wideVectors() const { return avx2_; }
+
     // One output column's or row's two frame columns or rows and the second one's weight (of 256),
     // the weights also laid out for SSE2: four channels of the first, four of the second.
     struct alignas(16) Tap {
@@ -64,6 +70,7 @@ class FrameScaler {
                    bool stream, std::vector<uint16_t> (&widened)[2]) const;
 
     ScaleFilter filter_ = ScaleFilter::Smooth;
+    bool avx2_ = CpuHasAvx2();
     int frameW_ = 0, frameH_ = 0, outW_ = 0, outH_ = 0;
     Rect target_;
     std::vector<Tap> columns_, rows_;

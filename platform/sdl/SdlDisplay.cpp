@@ -259,15 +259,29 @@ void SdlDisplay::present(const Surface& frame, const std::vector<Rect>& dirty) {
     if (!renderer_) {
         if (!surface_) return;
         // Until a whole frame has arrived (or when its size changes) every pixel is new.
-        bool whole =
-            dirty.empty() || !hasFrame_ || last_.width() != frame.width() || last_.height() != frame.height();
-        if (whole) {
+        const bool newSize = !hasFrame_ || last_.width() != frame.width() || last_.height() != frame.height();
+        if (newSize) {
             last_ = frame;
             textureW_ = frame.width();
             textureH_ = frame.height();
             hasFrame_ = true;
             updateOrigin();
             redraw();
+            return;
+        }
+        if (dirty.empty()) {
+            // A screen change: the bars and the placement stay, only the picture is drawn again. At
+            // 4K the bars alone are 8 MB of black that is already there.
+            last_ = frame;
+            const Rect on = scaler_.target().intersect({0, 0, surface_->w, surface_->h});
+            if (scaler_.unscaled())
+                copyToSurface(last_.bounds());
+            else
+                scaleToSurface(on);
+            if (!on.empty()) {
+                SDL_Rect r{on.x, on.y, on.w, on.h};
+                SDL_UpdateWindowSurfaceRects(window_, &r, 1);
+            }
             return;
         }
         std::vector<SDL_Rect> rects;

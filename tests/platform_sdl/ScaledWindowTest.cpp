@@ -113,6 +113,13 @@ TEST_F(DummyVideo, ResizedWindowShowsTheFrameScaledAndChangesFollow) {
         shown = WindowPicture(display.window());
         EXPECT_EQ(Differing(shown, Expected(display.scaler(), frame)), 0) << mode << ": after the changes";
 
+        // A screen change sends a whole new frame; the bars drawn at the resize stay as they were.
+        Surface next = Pattern(2);
+        display.present(next, {});
+        EXPECT_EQ(Differing(WindowPicture(display.window()), Expected(display.scaler(), next)), 0)
+            << mode << ": a whole new frame";
+        display.present(frame, {});
+
         // The pointer over the frame's (512, 650) comes back as that point.
         const Rect t = display.scaler().target();
         std::vector<InputEvent> out;
@@ -132,6 +139,8 @@ TEST_F(DummyVideo, ResizedWindowShowsTheFrameScaledAndChangesFollow) {
         EXPECT_TRUE(display.scaler().unscaled());
         shown = WindowPicture(display.window());
         EXPECT_EQ(Differing(shown, frame), 0) << mode << ": at 1024 x 768";
+        display.present(next, {});
+        EXPECT_EQ(Differing(WindowPicture(display.window()), next), 0) << mode << ": a whole frame at 1:1";
     }
 }
 
