@@ -168,10 +168,33 @@ void TForm_WordsPractice::ScrollRepeat(bool finished) {
 void TForm_WordsPractice::ListClick() {
     int row = lastY_ / kRowHeight;
     if (row < 0 || row >= 8) return;
-    int item = row + topRow_;
-    if (item > count_) return;
+    ChooseFromList(row + topRow_);
+}
+
+void TForm_WordsPractice::ChooseFromList(int item) {
+    if (item < 1 || item > count_) return;
     SetSequence(false);
     ChooseItem(item);
+}
+
+bool TForm_WordsPractice::MoveWithin(TCustomDIBControl& focused, FocusMove move) {
+    if (&focused != list_ || (move != FocusMove::Up && move != FocusMove::Down) || count_ == 0)
+        return TForm_ItemPractice::MoveWithin(focused, move);
+    const int item = current_ < 1 ? topRow_ : std::clamp(current_ + (move == FocusMove::Up ? -1 : 1), 1, count_);
+    if (item == current_) return true;
+    if (item < topRow_)
+        ScrollTo(item, kFastestStepMs);
+    else if (item >= topRow_ + kVisibleRows)
+        ScrollTo(item - kVisibleRows + 1, kFastestStepMs);
+    UpdateArrows();
+    ChooseFromList(item);
+    return true;
+}
+
+bool TForm_WordsPractice::PressFocused(TCustomDIBControl& focused) {
+    if (&focused != list_) return TForm_ItemPractice::PressFocused(focused);
+    ChooseFromList(current_ < 1 ? topRow_ : current_);
+    return true;
 }
 
 void TForm_WordsPractice::ShowItem(int n) {

@@ -35,10 +35,15 @@ class TForm_WordsPractice : public TForm_ItemPractice {
 
   protected:
     void ShowItem(int n) override;
+    // The keys on the list: Up and Down choose the item above or below, scrolling it into sight;
+    // Return and Space choose the shown item again.
+    bool MoveWithin(TCustomDIBControl& focused, FocusMove move) override;
+    bool PressFocused(TCustomDIBControl& focused) override;
     std::string PicturePath(int n) const override;
 
   private:
     void BuildList();
+    void ChooseFromList(int item);
     void ScrollTo(int row, int stepMs);
     void ScrollValue(int previousTop, int v);
     void ScrollRepeat(bool finished);

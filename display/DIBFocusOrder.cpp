@@ -134,4 +134,37 @@ TCustomDIBControl* TDIBFocusOrder::Neighbour(const TDIBContainer& container, TCu
     return nullptr;
 }
 
+bool TDIBFocusOrder::ArrowKey(const std::string& key, FocusMove& move) {
+    static const std::pair<const char*, FocusMove> arrows[] = {
+        {"Left", FocusMove::Left}, {"Right", FocusMove::Right}, {"Up", FocusMove::Up}, {"Down", FocusMove::Down}};
+    for (const auto& [name, m] : arrows)
+        if (key == name) {
+            move = m;
+            return true;
+        }
+    return false;
+}
+
+bool TDIBFocusOrder::NavigateOrPress(TDIBContainer& container, const std::string& key,
+                                     const std::function<void(const InputEvent&)>& route) {
+    if (key == "Tab" || key == "Shift+Tab") {
+        if (TCustomDIBControl* next = Next(container, container.Focused(), key != "Tab"))
+            container.SetFocus(next, true);
+        return true;
+    }
+    if (key == "Return" || key == "Space") {
+        // Only what the ring shows is pressed: a focus left by the mouse is not in sight.
+        if (!container.FocusRingShown() || !container.Focused()) return false;
+        container.Press(container.Focused(), route);
+        return true;
+    }
+    FocusMove move;
+    if (!ArrowKey(key, move)) return false;
+    // At an edge the focus stays, and shows where it is.
+    TCustomDIBControl* focused = container.Focused();
+    TCustomDIBControl* to = Neighbour(container, focused, move);
+    if (to || focused) container.SetFocus(to ? to : focused, true);
+    return true;
+}
+
 } // namespace parlora

@@ -4,7 +4,10 @@
 // row when each one's middle lies within the other's height, so a tall picture beside a short
 // button makes one row, while an element that only grazes the next row stays in its own.
 #include "core/Surface.h"
+#include "platform/Input.h"
 
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace parlora {
@@ -41,6 +44,15 @@ class TDIBFocusOrder {
     // when `from` is null.
     static TCustomDIBControl* Neighbour(const TDIBContainer& container, TCustomDIBControl* from,
                                         FocusMove move);
+
+    // The arrow key `key` names, if it is one.
+    static bool ArrowKey(const std::string& key, FocusMove& move);
+    // The keys every container shares: Tab and Shift+Tab move the focus in reading order, the
+    // arrows to a neighbour (staying put at an edge), and Return and Space press what the ring
+    // shows, through `route` as a click would. False when the key is none of these, or Return or
+    // Space found no ring to press.
+    static bool NavigateOrPress(TDIBContainer& container, const std::string& key,
+                                const std::function<void(const InputEvent&)>& route);
 };
 
 } // namespace parlora

@@ -2,6 +2,7 @@
 
 #include "core/StringUtil.h"
 #include "display/DIBButtonStrip.h"
+#include "display/DIBFocusOrder.h"
 #include "display/DIBImage.h"
 #include "display/DIBLabel.h"
 #include "display/ScreenLayout.h"
@@ -197,6 +198,15 @@ void TForm_iPod::Paint(Surface& frame) {
 }
 
 void TForm_iPod::HandleInput(const InputEvent& e) {
+    if (e.kind == InputEvent::Kind::KeyDown) {
+        // Escape is the cancel button, which asks first while an export runs.
+        if (e.key == "Escape")
+            DIBBS_CancelClick();
+        else
+            TDIBFocusOrder::NavigateOrPress(container_, e.key,
+                                            [this](const InputEvent& click) { container_.handleInput(click); });
+        return;
+    }
     InputEvent local = e;
     local.x -= left_;
     local.y -= top_;

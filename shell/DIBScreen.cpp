@@ -54,47 +54,28 @@ bool TDIBScreen::HandleNavigationKey(const InputEvent& e) {
     TDIBContainer& c = container_;
     // Key presses take the path of the mouse, through the screen's own input handling.
     auto route = [this](const InputEvent& mouse) { HandleInput(mouse); };
-    if (key == "Tab" || key == "Shift+Tab") {
-        if (TCustomDIBControl* next = TDIBFocusOrder::Next(c, c.Focused(), key != "Tab"))
-            c.SetFocus(next, true);
-        return true;
+    if (key == "Escape") return c.Press(QuitControl(), route);
+    if (key == "F1") return c.Press(HelpControl(), route);
+    TCustomDIBControl* focused = c.FocusRingShown() ? c.Focused() : nullptr;
+    if (focused && TDIBFocusOrder::CanFocus(c, *focused)) {
+        FocusMove move;
+        if ((key == "Return" || key == "Space") && PressFocused(*focused)) return true;
+        if (TDIBFocusOrder::ArrowKey(key, move) && MoveWithin(*focused, move)) return true;
     }
-    FocusMove move;
-    if (key == "Left")
-        move = FocusMove::Left;
-    else if (key == "Right")
-        move = FocusMove::Right;
-    else if (key == "Up")
-        move = FocusMove::Up;
-    else if (key == "Down")
-        move = FocusMove::Down;
-    else if (key == "Return" || key == "Space") {
-        // Only what the ring shows is pressed: a focus left by the mouse is not in sight.
-        if (!c.FocusRingShown() || !c.Focused()) return false;
-        c.Press(c.Focused(), route);
-        return true;
-    } else if (key == "Escape")
-        return c.Press(QuitControl(), route);
-    else if (key == "F1")
-        return c.Press(HelpControl(), route);
-    else
-        return false;
+    return TDIBFocusOrder::NavigateOrPress(c, key, route);
+}
 
-    TCustomDIBControl* focused = c.Focused();
-    auto* list = dynamic_cast<TDIBListBox*>(focused);
-    if (list && c.FocusRingShown() && (move == FocusMove::Up || move == FocusMove::Down) &&
-        TDIBFocusOrder::CanFocus(c, *list)) {
-        int index = list->ItemIndex() + (move == FocusMove::Up ? -1 : 1);
-        if (list->ItemIndex() < 0) index = 0;
-        if (index >= 0 && index < list->Count()) {
-            list->SetItemIndex(index);
-            return true;
-        }
-    }
-    // At an edge the focus stays, and shows where it is.
-    TCustomDIBControl* to = TDIBFocusOrder::Neighbour(c, focused, move);
-    if (to || focused) c.SetFocus(to ? to : focused, true);
+bool TDIBScreen::MoveWithin(TCustomDIBControl& focused, FocusMove move) {
+    auto* list = dynamic_cast<TDIBListBox*>(&focused);
+    if (!list || (move != FocusMove::Up && move != FocusMove::Down)) return false;
+    int index = list->ItemIndex() < 0 ? 0 : list->ItemIndex() + (move == FocusMove::Up ? -1 : 1);
+    if (index < 0 || index >= list->Count()) return false;
+    list->SetItemIndex(index);
     return true;
+}
+
+bool TDIBScreen::PressFocused(TCustomDIBControl&) {
+    return false;
 }
 
 namespace {

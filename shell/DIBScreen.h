@@ -2,6 +2,7 @@
 // A full-window screen of display elements: its container, its image list ("DIBVIL_General"),
 // its wave player, and the services of the main window that every screen uses.
 #include "display/DIBContainer.h"
+#include "display/DIBFocusOrder.h"
 #include "display/DIBImageList.h"
 #include "display/ScreenLayout.h"
 #include "shell/Screen.h"
@@ -68,6 +69,12 @@ class TDIBScreen : public TScreen {
     // screen closes first), "..._Quit" or "..._Exit", and "..._Help"; null when there is none.
     virtual TCustomDIBControl* QuitControl() const;
     virtual TCustomDIBControl* HelpControl() const;
+    // A focused element with entries of its own: the arrow moves among them (a list box's
+    // selection by default) and true is returned; false lets the focus move on.
+    virtual bool MoveWithin(TCustomDIBControl& focused, FocusMove move);
+    // Return or Space on a focused element that a click at its middle would not serve (a list
+    // drawn by the screen): true when the screen has pressed it its own way.
+    virtual bool PressFocused(TCustomDIBControl& focused);
 
     // The screen's own wave player and media player, made on first use.
     TKaRamWav& wave();

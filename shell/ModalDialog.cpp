@@ -2,6 +2,7 @@
 
 #include "core/StringUtil.h"
 #include "core/TextRenderer.h"
+#include "display/DIBContainer.h"
 
 #include <algorithm>
 
@@ -40,6 +41,7 @@ MsgButton ButtonFromName(const std::string& name) {
 
 void TModalDialog::HandleInput(const InputEvent& e) {
     if (e.kind == InputEvent::Kind::MouseDown && e.button == MouseButton::Left) {
+        focus_ = -1; // a click hides the ring, as on the screens
         for (auto& b : buttons_)
             b.pressed = b.rect.contains(e.x, e.y);
     } else if (e.kind == InputEvent::Kind::MouseUp && e.button == MouseButton::Left) {
@@ -52,11 +54,22 @@ void TModalDialog::HandleInput(const InputEvent& e) {
                 return;
             }
         }
-    } else if (e.kind == InputEvent::Kind::KeyDown && (e.key == "Return" || e.key == "Escape") &&
-               !buttons_.empty()) {
-        // Return takes the first (default) button, Escape the last.
-        auto action = e.key == "Return" ? buttons_.front().action : buttons_.back().action;
-        if (action) action();
+    } else if (e.kind == InputEvent::Kind::KeyDown && !buttons_.empty()) {
+        const int n = int(buttons_.size());
+        if (focus_ >= n) focus_ = -1; // the buttons were rebuilt
+        if (e.key == "Tab" || e.key == "Right") {
+            focus_ = e.key == "Tab" ? (focus_ + 1) % n : std::min(focus_ + 1, n - 1);
+        } else if (e.key == "Shift+Tab" || e.key == "Left") {
+            focus_ = focus_ < 0 ? n - 1 : e.key == "Shift+Tab" ? (focus_ + n - 1) % n : std::max(focus_ - 1, 0);
+        } else if (e.key == "Return" || e.key == "Space" || e.key == "Escape") {
+            // Return and Space take the button the ring shows; without a ring Return takes the first
+            // (default) button. Escape takes the last.
+            int index = e.key == "Escape" ? n - 1 : focus_;
+            if (index < 0 && e.key == "Return") index = 0;
+            if (index < 0) return;
+            auto action = buttons_[size_t(index)].action;
+            if (action) action();
+        }
     }
 }
 
@@ -82,6 +95,17 @@ void TModalDialog::PaintButtons(Surface& frame) const {
         frame.fillRect({b.rect.x + 1, b.rect.y + 1, b.rect.w - 2, b.rect.h - 2},
                        b.pressed ? ArgbFromRgb(0xC8, 0xC8, 0xC8) : ArgbFromRgb(0xE4, 0xE4, 0xE4));
         TextRenderer::Draw(frame, b.rect, b.caption, style);
+    }
+    if (focus_ < 0 || focus_ >= int(buttons_.size())) return;
+    // The screens' ring: two outer lines of amber and an inner black one.
+    const Rect r = buttons_[size_t(focus_)].rect;
+    for (int i = 0; i < TDIBContainer::kFocusRingWidth; ++i) {
+        const uint32_t colour = i + 1 < TDIBContainer::kFocusRingWidth ? TDIBContainer::kFocusRingColour : 0xFF000000u;
+        const Rect line{r.x + i, r.y + i, r.w - 2 * i, r.h - 2 * i};
+        frame.fillRect({line.x, line.y, line.w, 1}, colour);
+        frame.fillRect({line.x, line.bottom() - 1, line.w, 1}, colour);
+        frame.fillRect({line.x, line.y, 1, line.h}, colour);
+        frame.fillRect({line.right() - 1, line.y, 1, line.h}, colour);
     }
 }
 

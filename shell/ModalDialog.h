@@ -34,9 +34,14 @@ class TModalDialog {
     void PaintButtons(Surface& frame) const;
     void Finish() { finished_ = true; }
     // A dialog kept for the run is shown again.
-    void Restart() { finished_ = false; }
+    void Restart() {
+        finished_ = false;
+        focus_ = -1;
+    }
 
     std::vector<Button> buttons_;
+    // The button the keyboard's ring shows (Tab, Shift+Tab, Left, Right), -1 when none.
+    int focus_ = -1;
 
   private:
     bool finished_ = false;

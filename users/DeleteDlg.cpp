@@ -1,6 +1,7 @@
 #include "users/DeleteDlg.h"
 
 #include "display/DIBButtonStrip.h"
+#include "display/DIBFocusOrder.h"
 #include "display/DIBImageStrip.h"
 #include "display/ScreenLayout.h"
 #include "shell/FormMain.h"
@@ -30,6 +31,8 @@ TDeleteDlg::TDeleteDlg(TForm_Main& main) : main_(main) {
 
 TDeleteDlg::Result TDeleteDlg::ShowModal() {
     Restart();
+    // Opened again, it starts with nothing focused, as a new screen does.
+    container_.SetFocus(nullptr, false);
     confirmed_ = false;
     result_ = Result::None;
     lid_->SetImageIndexX(0);
@@ -87,8 +90,12 @@ void TDeleteDlg::Paint(Surface& frame) {
 }
 
 void TDeleteDlg::HandleInput(const InputEvent& e) {
-    if (e.kind == InputEvent::Kind::KeyDown && e.key == "Escape") {
-        DIBBS_CrossClick();
+    if (e.kind == InputEvent::Kind::KeyDown) {
+        if (e.key == "Escape")
+            DIBBS_CrossClick();
+        else
+            TDIBFocusOrder::NavigateOrPress(container_, e.key,
+                                            [this](const InputEvent& click) { container_.handleInput(click); });
         return;
     }
     InputEvent local = e;

@@ -7,6 +7,9 @@
 #include "display/DIBImage.h"
 #include "shell/FormMain.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace parlora {
 
 namespace {
@@ -195,12 +198,54 @@ void TForm_ChooseName::DrawList() {
 void TForm_ChooseName::DIBI_ListClick() {
     int row = mouseY_ / kRowHeight;
     if (mouseY_ < 0 || row >= kRows) return;
-    int number = row + top_;
-    if (number > count_ || number == selected_) return;
+    Select(row + top_);
+}
+
+void TForm_ChooseName::Select(int number) {
+    if (number < 1 || number > count_ || number == selected_) return;
     selected_ = number;
     DrawList();
     edit_->SetText("");
     ok_->SetEnabled(true);
+}
+
+void TForm_ChooseName::ShowRow(int number) {
+    int newTop = top_;
+    if (number < top_)
+        newTop = number;
+    else if (number >= top_ + kRows)
+        newTop = number - kRows + 1;
+    if (newTop == top_) return;
+    if (std::abs(newTop - top_) == 1) {
+        scrollTime_ = 100;
+        Scroll(newTop - top_);
+        return;
+    }
+    // Far out of sight (the arrows scrolled away from it): the list jumps there.
+    scrollList_->StopAnims();
+    top_ = newTop;
+    list_->SetOffsetY((top_ - 1) * kRowHeight);
+    UpdateScrollButtons();
+}
+
+bool TForm_ChooseName::MoveWithin(TCustomDIBControl& focused, FocusMove move) {
+    if (&focused != list_ || (move != FocusMove::Up && move != FocusMove::Down) || count_ == 0)
+        return TNameScreen::MoveWithin(focused, move);
+    const int number =
+        selected_ == 0 ? top_ : std::clamp(selected_ + (move == FocusMove::Up ? -1 : 1), 1, count_);
+    Select(number);
+    ShowRow(number);
+    return true;
+}
+
+bool TForm_ChooseName::PressFocused(TCustomDIBControl& focused) {
+    if (&focused != list_) return TNameScreen::PressFocused(focused);
+    if (selected_ == 0) {
+        Select(top_);
+    } else if (ok_->Enabled()) {
+        OKClick();
+    }
+    return true;
 }
 
 void TForm_ChooseName::EditChange() {

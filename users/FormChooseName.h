@@ -62,8 +62,16 @@ class TForm_ChooseName : public TNameScreen {
     void DIBBS_ExitClick();
     void DIBBS_HelpClick();
 
+  protected:
+    // The keys on the list: Up and Down choose the name above or below, scrolling it into sight;
+    // Return and Space take the chosen name as a double click would.
+    bool MoveWithin(TCustomDIBControl& focused, FocusMove move) override;
+    bool PressFocused(TCustomDIBControl& focused) override;
+
   private:
     void DrawList();
+    void Select(int number);
+    void ShowRow(int number);
     void Scroll(int delta);
     void UpdateScrollButtons();
     void ScrollListAnimNotify(TCustomDIBControl& sender, bool finished);

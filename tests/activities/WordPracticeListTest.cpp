@@ -214,5 +214,36 @@ TEST_F(WordsPracticeTest, TheSequenceWalksTheListAndWrapsAround) {
     EXPECT_EQ(screen()->current(), 1);
 }
 
+TEST_F(WordsPracticeTest, TheKeysChooseItemsAlongTheList) {
+    Open(15);
+    const TCustomDIBControl& list = El<TDIBImage>("DIBI_List");
+    for (int i = 0; i < 20 && course.main->currentScreen() && screen()->container().Focused() != &list; ++i)
+        course.Key("Tab");
+    ASSERT_EQ(screen()->container().Focused(), &list);
+    // Down chooses the first item and then each next one, which is said as a click would say it.
+    course.Key("Down");
+    EXPECT_EQ(screen()->current(), 1);
+    EXPECT_TRUE(Played("MFW1.aif")) << LastPlayed();
+    for (int i = 0; i < 8; ++i) {
+        course.Key("Down");
+        course.Wait(300);
+    }
+    EXPECT_EQ(screen()->current(), 9);
+    EXPECT_EQ(screen()->topRow(), 3) << "item 9 is scrolled into the last visible row";
+    EXPECT_TRUE(El<TDIBImage>("DIBI_Cursor").Visible());
+    // Return says the shown item again, and Up goes back; the list does not run past its top.
+    const size_t said = log().size();
+    course.Key("Return");
+    EXPECT_EQ(screen()->current(), 9);
+    EXPECT_GT(log().size(), said);
+    for (int i = 0; i < 12; ++i) {
+        course.Key("Up");
+        course.Wait(300);
+    }
+    EXPECT_EQ(screen()->current(), 1);
+    EXPECT_EQ(screen()->topRow(), 1);
+    EXPECT_EQ(screen()->container().Focused(), &list);
+}
+
 } // namespace
 } // namespace parlora

@@ -4,6 +4,7 @@
 #include "display/DIBButtonStrip.h"
 #include "display/DIBEdit.h"
 #include "front/FormMenu.h"
+#include "front/FormStart.h"
 #include "tests/support/DemoCourse.h"
 #include "users/FormTypeName.h"
 
@@ -106,6 +107,61 @@ TEST(KeyboardNavigation, TheNameBoxKeepsItsKeysWhileTheRingShows) {
     // Escape is the screen's exit.
     c.Key("Escape");
     EXPECT_NE(c.Screen(), "TForm_TypeName");
+}
+
+TEST(KeyboardNavigation, MessageAndExportDialogsTakeTheKeys) {
+    test::DemoCourse c;
+    c.Prepare();
+    c.Start();
+    // Message dialogs (answered by the script when headless, so driven here directly).
+    auto ask = [](std::initializer_list<const char*> keys) {
+        TMessageDialog dialog("Keep the changes?", MsgKind::Confirmation,
+                              {MsgButton::Yes, MsgButton::No, MsgButton::Cancel}, {});
+        InputEvent e;
+        e.kind = InputEvent::Kind::KeyDown;
+        for (const char* key : keys) {
+            e.key = key;
+            if (!dialog.finished()) dialog.HandleInput(e);
+        }
+        return dialog.result();
+    };
+    EXPECT_EQ(ask({"Return"}), MsgButton::Yes) << "without a ring Return takes the first button";
+    EXPECT_EQ(ask({"Space"}), MsgButton::None) << "Space presses only what a ring shows";
+    EXPECT_EQ(ask({"Tab", "Right", "Return"}), MsgButton::No);
+    EXPECT_EQ(ask({"Shift+Tab", "Left", "Space"}), MsgButton::No);
+    EXPECT_EQ(ask({"Tab", "Tab", "Tab", "Tab", "Return"}), MsgButton::Yes) << "Tab goes round";
+    EXPECT_EQ(ask({"Right", "Right", "Right", "Right", "Space"}), MsgButton::Cancel) << "Right stops at the end";
+    EXPECT_EQ(ask({"Tab", "Escape"}), MsgButton::Cancel);
+
+    // The ring is drawn over the focused button and nowhere else.
+    TMessageDialog dialog("Keep the changes?", MsgKind::Confirmation, {MsgButton::Yes, MsgButton::No}, {});
+    Surface plain(1024, 768, 0xFF204060u), ringed(1024, 768, 0xFF204060u);
+    dialog.Paint(plain);
+    InputEvent tab;
+    tab.kind = InputEvent::Kind::KeyDown;
+    tab.key = "Shift+Tab";
+    dialog.HandleInput(tab);
+    dialog.Paint(ringed);
+    const Rect ring = Difference(plain, ringed);
+    ASSERT_FALSE(ring.empty());
+    EXPECT_EQ(ringed.pixel(ring.x, ring.y), TDIBContainer::kFocusRingColour);
+    EXPECT_EQ(ringed.pixel(ring.x + 2, ring.y + ring.h / 2), 0xFF000000u);
+    EXPECT_GT(ring.x, 512) << "the second of two buttons, right of the middle";
+
+    // Escape on the export dialog is its cancel button.
+    auto* start = c.ScreenAs<TForm_StartNew>();
+    ASSERT_NE(start, nullptr) << c.Screen();
+    TCustomDIBControl* button = start->container().FindComponent("DIBBS_iPodLower");
+    if (!button->Visible()) button = start->container().FindComponent("DIBBS_iPodUpper");
+    const Rect b = button->BoundsRect();
+    c.Mouse(InputEvent::Kind::MouseMove, b.x + b.w / 2, b.y + b.h / 2);
+    c.Mouse(InputEvent::Kind::MouseDown, b.x + b.w / 2, b.y + b.h / 2);
+    c.Mouse(InputEvent::Kind::MouseUp, b.x + b.w / 2, b.y + b.h / 2);
+    c.QueueKey("Tab");
+    c.QueueKey("Escape");
+    c.Idle();
+    EXPECT_EQ(c.Screen(), "TForm_StartNew");
+    EXPECT_FALSE(start->container().FindComponent("DIBI_BlackMask")->Visible()) << "the dialog has closed";
 }
 
 } // namespace

@@ -114,13 +114,17 @@ struct DemoCourse {
         main->dispatcher().queueInput(e);
         Idle();
     }
-    void Key(const std::string& name) {
+    // A key pressed and released, waiting in the queue (for a dialog that a queued click opens).
+    void QueueKey(const std::string& name) {
         InputEvent e;
         e.kind = InputEvent::Kind::KeyDown;
         e.key = name;
         main->dispatcher().queueInput(e);
         e.kind = InputEvent::Kind::KeyUp;
         main->dispatcher().queueInput(e);
+    }
+    void Key(const std::string& name) {
+        QueueKey(name);
         Idle();
     }
     std::string Screen() const { return main->currentScreenClass(); }

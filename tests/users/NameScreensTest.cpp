@@ -205,5 +205,45 @@ TEST_F(NameScreens, ScreensLookRight) {
     course.Shot().savePng("/tmp/users-choosename.png");
 }
 
+TEST_F(NameScreens, TheKeysChooseFromTheListScrollingItIntoSight) {
+    std::vector<std::string> names = Students(15);
+    TForm_ChooseName& choose = Choose(names);
+    // Tab reaches the list among the screen's buttons.
+    const TCustomDIBControl& list = choose.Element<TDIBImage>("DIBI_List");
+    for (int i = 0; i < 12 && choose.container().Focused() != &list; ++i)
+        course.Key("Tab");
+    ASSERT_EQ(choose.container().Focused(), &list);
+    EXPECT_EQ(choose.selected(), 0);
+    // The first arrow chooses the top row; each next one the name below, and past the last
+    // visible row the list scrolls with it.
+    course.Key("Down");
+    EXPECT_EQ(choose.selected(), 1);
+    for (int i = 0; i < 12; ++i)
+        course.Key("Down");
+    course.Wait(500);
+    EXPECT_EQ(choose.selected(), 13);
+    EXPECT_EQ(choose.top(), 2) << "row 13 is the last visible one";
+    course.Key("Up");
+    EXPECT_EQ(choose.selected(), 12);
+    // Scrolled away with the arrow buttons, the next key brings the chosen name back.
+    for (int i = 0; i < 2; ++i)
+        course.Key("Down");
+    choose.ScrollDown();
+    course.Wait(2000);
+    course.Key("Up");
+    course.Wait(500);
+    EXPECT_EQ(choose.selected(), 13);
+    course.Key("Up");
+    course.Wait(500);
+    EXPECT_EQ(choose.selected(), 12);
+    EXPECT_LE(choose.top(), 12);
+    EXPECT_GE(choose.top() + TForm_ChooseName::kRows - 1, 12);
+    // The list keeps the focus at its ends; Return takes the chosen name.
+    EXPECT_EQ(choose.container().Focused(), &list);
+    course.Key("Return");
+    EXPECT_EQ(records().CurrentStudent(), names[11]);
+    EXPECT_NE(course.Screen(), "TForm_ChooseName");
+}
+
 } // namespace
 } // namespace parlora::test

@@ -236,6 +236,33 @@ TEST(RecordsScreen, DeletingKeepsEveryOtherByte) {
     EXPECT_EQ(c.main->records()->StudentNames(), (std::vector<std::string>{"Zoé", "Bob", "José Núñez"}));
 }
 
+TEST(RecordsScreen, TheDeleteDialogTakesTheKeys) {
+    RecordsCourse c;
+    TForm_Records& s = c.Open("Anna Lena");
+    const Rect b = c.E<TCustomDIBControl>("DIBBS_Delete").BoundsRect();
+    auto openWithKeys = [&](std::initializer_list<const char*> keys) {
+        c.Mouse(InputEvent::Kind::MouseMove, b.x + 10, b.y + 10);
+        c.Mouse(InputEvent::Kind::MouseDown, b.x + 10, b.y + 10);
+        c.Mouse(InputEvent::Kind::MouseUp, b.x + 10, b.y + 10);
+        for (const char* key : keys)
+            c.QueueKey(key);
+        c.Idle();
+    };
+    // Tab shows the ring on the tick, Right moves it to the cross, Return presses the cross.
+    openWithKeys({"Tab", "Right", "Return"});
+    ASSERT_NE(s.deleteDialog(), nullptr);
+    EXPECT_FALSE(s.deleteDialog()->confirmed());
+    EXPECT_EQ(ReadFile(c.file()), c.original());
+    // Return with no ring in sight presses nothing; Escape is the cross.
+    openWithKeys({"Return", "Escape"});
+    EXPECT_FALSE(s.deleteDialog()->confirmed());
+    EXPECT_EQ(s.count(), 4);
+    // Tab and Space: the tick, and the student goes.
+    openWithKeys({"Tab", "Space"});
+    EXPECT_TRUE(s.deleteDialog()->confirmed());
+    EXPECT_EQ(s.count(), 3);
+}
+
 TEST(RecordsScreen, DeletingTheLastOfThirteenScrollsBackAndCovers) {
     RecordsCourse c;
     std::vector<std::string> names = c.Students(13);
