@@ -20,6 +20,7 @@
 namespace parlora {
 
 namespace pb = parlora::classroom;
+using TutrixStub = pb::CallTutrix::Stub;
 
 // What the reader thread shares with the UI thread.
 struct TTutrixControlWindow::Shared {
@@ -105,6 +106,16 @@ bool TTutrixControlWindow::Check(const grpc::Status& status, Kind kind) {
     MarkLost(Reason(status));
     if (kind == Kind::Needed) throw AppError("The classroom manager does not answer: " + Reason(status));
     return false;
+}
+
+template <class Stub, class Request>
+bool TTutrixControlWindow::Report(grpc::Status (Stub::*call)(grpc::ClientContext*, const Request&,
+                                                             pb::Empty*),
+                                  const Request& request) {
+    grpc::ClientContext context;
+    Prepare(context);
+    pb::Empty reply;
+    return Check(((*shared_->stub).*call)(&context, request, &reply), Kind::Report);
 }
 
 void TTutrixControlWindow::MarkLost(const std::string& reason) {
@@ -293,10 +304,7 @@ void TTutrixControlWindow::HideTutrix() {
     Log("HideTutrix");
     RequireConnection();
     if (lost_) return;
-    grpc::ClientContext context;
-    Prepare(context);
-    pb::Empty reply;
-    Check(shared_->stub->HideTutrix(&context, pb::Empty(), &reply), Kind::Report);
+    Report(&TutrixStub::HideTutrix, pb::Empty());
 }
 
 TStudentInfo TTutrixControlWindow::GetStudentInfo() {
@@ -343,15 +351,12 @@ void TTutrixControlWindow::WriteRemoteProfileString(const std::string& section, 
     Log("WriteRemoteProfileString [%s], %s, %s", section.c_str(), key.c_str(), value.c_str());
     RequireConnection();
     if (!lost_) {
-        grpc::ClientContext context;
-        Prepare(context);
         pb::ProfileWrite request;
         request.set_section(section);
         request.set_key(key);
         request.set_value(value);
-        pb::Empty reply;
         // The manager answers once the value is committed; only then is it safe with it.
-        if (Check(shared_->stub->WriteRemoteProfileString(&context, request, &reply), Kind::Report)) return;
+        if (Report(&TutrixStub::WriteRemoteProfileString, request)) return;
     }
     pending_.push_back({section, key, value});
 }
@@ -362,12 +367,9 @@ void TTutrixControlWindow::SendStartActivity(int activity) {
     activity_ = activity;
     localQuizScore_ = 0;
     if (lost_) return;
-    grpc::ClientContext context;
-    Prepare(context);
     pb::StartActivity request;
     request.set_activity(activity);
-    pb::Empty reply;
-    Check(shared_->stub->SendStartActivity(&context, request, &reply), Kind::Report);
+    Report(&TutrixStub::SendStartActivity, request);
 }
 
 void TTutrixControlWindow::SendEndActivity(int activity, int score) {
@@ -375,26 +377,20 @@ void TTutrixControlWindow::SendEndActivity(int activity, int score) {
     RequireConnection();
     activity_ = 0;
     if (lost_) return;
-    grpc::ClientContext context;
-    Prepare(context);
     pb::EndActivity request;
     request.set_activity(activity);
     request.set_score(score);
-    pb::Empty reply;
-    Check(shared_->stub->SendEndActivity(&context, request, &reply), Kind::Report);
+    Report(&TutrixStub::SendEndActivity, request);
 }
 
 void TTutrixControlWindow::SendScore(int score, int awardLevel) {
     Log("SendScore %d %d", score, awardLevel);
     RequireConnection();
     if (lost_) return;
-    grpc::ClientContext context;
-    Prepare(context);
     pb::Score request;
     request.set_score(score);
     request.set_award_level(awardLevel);
-    pb::Empty reply;
-    Check(shared_->stub->SendScore(&context, request, &reply), Kind::Report);
+    Report(&TutrixStub::SendScore, request);
 }
 
 int TTutrixControlWindow::GetQuizScore() {
@@ -416,12 +412,9 @@ void TTutrixControlWindow::SendQuizScore(int change) {
     RequireConnection();
     localQuizScore_ += change;
     if (lost_) return;
-    grpc::ClientContext context;
-    Prepare(context);
     pb::QuizScoreChange request;
     request.set_change(change);
-    pb::Empty reply;
-    Check(shared_->stub->SendQuizScore(&context, request, &reply), Kind::Report);
+    Report(&TutrixStub::SendQuizScore, request);
 }
 
 Rect TTutrixControlWindow::ScreenRect() const {
@@ -454,17 +447,12 @@ void TTutrixControlWindow::SendRect(const Rect& area, const Surface& frame) {
         }
     }
     if (lost_) return;
-    grpc::ClientContext context;
-    Prepare(context);
-    pb::Empty reply;
-    Check(shared_->stub->SendUpdateRect(&context, request, &reply), Kind::Report);
+    Report(&TutrixStub::SendUpdateRect, request);
 }
 
 void TTutrixControlWindow::ReportScreen(const Surface& frame) {
     Rect window = ScreenRect();
     if (!lost_) {
-        grpc::ClientContext context;
-        Prepare(context);
         pb::ScreenWindow request;
         request.set_x(window.x);
         request.set_y(window.y);
@@ -472,8 +460,7 @@ void TTutrixControlWindow::ReportScreen(const Surface& frame) {
         request.set_top(0);
         request.set_width(1024);
         request.set_height(768);
-        pb::Empty reply;
-        Check(shared_->stub->SetScreenWindow(&context, request, &reply), Kind::Report);
+        Report(&TutrixStub::SetScreenWindow, request);
     }
     SendRect({0, 0, 1024, 768}, frame);
     lastWindow_ = window;
@@ -504,15 +491,12 @@ void TTutrixControlWindow::PaintTrap(const Rect& area, const Surface& frame) {
     if (window.x != lastWindow_.x || window.y != lastWindow_.y) {
         Log("PaintTrap winrect = %d, %d, %d, %d", window.x, window.y, window.right(), window.bottom());
         if (!lost_) {
-            grpc::ClientContext context;
-            Prepare(context);
             pb::ScreenWindow request;
             request.set_x(window.x);
             request.set_y(window.y);
             request.set_width(1024);
             request.set_height(768);
-            pb::Empty reply;
-            Check(shared_->stub->SetScreenWindow(&context, request, &reply), Kind::Report);
+            Report(&TutrixStub::SetScreenWindow, request);
         }
         lastWindow_ = window;
     }
@@ -546,16 +530,13 @@ void TTutrixControlWindow::SoundHook(const TWaveFormat& f, uint32_t length, cons
         int(f.SamplesPerSec), int(f.AvgBytesPerSec), f.BlockAlign, f.BitsPerSample, f.ExtraSize);
     RequireConnection();
     if (lost_) return;
-    grpc::ClientContext context;
-    Prepare(context);
     pb::Sound request;
     request.set_flags(int(flags));
     request.set_format(format);
     request.set_length(int(length));
     // The bytes as they are: no text conversion on the way.
     request.set_data(reinterpret_cast<const char*>(data), length);
-    pb::Empty reply;
-    Check(shared_->stub->SendSound(&context, request, &reply), Kind::Report);
+    Report(&TutrixStub::SendSound, request);
 }
 
 void TTutrixControlWindow::HandleCommand(int kind, int first, int second) {

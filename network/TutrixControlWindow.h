@@ -26,7 +26,8 @@ namespace parlora {
 
 namespace classroom {
 class Command;
-}
+class Empty;
+} // namespace classroom
 
 class TForm_Main;
 
@@ -96,6 +97,10 @@ class TTutrixControlWindow : public INetworkClient, public IRemoteProfile {
     // true when the call went through; a refused call raises; a manager that does not answer
     // makes the link lost (Needed calls then raise too).
     bool Check(const grpc::Status& status, Kind kind);
+    // A call whose answer says nothing but that it arrived, checked as a report.
+    template <class Stub, class Request>
+    bool Report(grpc::Status (Stub::*call)(grpc::ClientContext*, const Request&, classroom::Empty*),
+                const Request& request);
     void MarkLost(const std::string& reason);
     void Reconnect();
     void StartReader();

@@ -15,6 +15,8 @@ work="${PARLORA_ROOT_CHECK_DIR:-/tmp/parlora-root-check}"
 mirror="${PARLORA_DEBIAN_MIRROR:-http://deb.debian.org/debian}"
 fail() { echo "package-check: FAIL: $*" >&2; exit 1; }
 say() { echo "package-check: $*"; }
+# shellcheck source-path=SCRIPTDIR source=lib/headless-start.sh
+source "$root_dir/tools/lib/headless-start.sh"
 
 [[ "$(id -u)" -eq 0 ]] || fail "needs root (debootstrap, chroot)"
 command -v debootstrap >/dev/null || fail "debootstrap is not installed (tools/setup-deps.sh)"
@@ -80,28 +82,7 @@ say "apt installed the packages and $((pulled - 2)) others in ${install_s} s"
 grep -E '^(Need to get|After this operation)' "$work/apt-install.log" | sed 's/^/package-check:   /' || true
 
 # 3. The course, as an ordinary user with nothing set but a desktop session's usual folders.
-cat >"$chroot_dir/tmp/menu.txt" <<'SCRIPT'
-expect-screen TForm_CustomStart
-click 512 650
-wait 1000
-expect-screen TForm_StartNew
-click 811 719
-wait 1000
-expect-screen TForm_TypeName
-key End
-SCRIPT
-for _ in $(seq 30); do echo "key BackSpace"; done >>"$chroot_dir/tmp/menu.txt"
-cat >>"$chroot_dir/tmp/menu.txt" <<'SCRIPT'
-type Sam
-key Return
-wait 1000
-expect-screen TForm_NewUser
-click 52 732
-wait 500
-click 519 549
-wait 3000
-expect-screen TForm_Menu
-SCRIPT
+headless_menu_walk "$chroot_dir/tmp/menu.txt"
 uid="$(in_root id -u learner)"
 mkdir -p "$chroot_dir/run/user/$uid"
 in_root chown learner:learner "/run/user/$uid"
@@ -114,8 +95,7 @@ for program in parlora parlora-content parlora-get-help; do
     as_learner "$program" --version >/dev/null || fail "$program --version"
 done
 start=$SECONDS
-(cd "$chroot_dir" && as_learner timeout 120 parlora --headless --script=/tmp/menu.txt) >"$work/run.txt" 2>&1 ||
-    { cat "$work/run.txt" >&2; fail "the installed course did not reach the main menu"; }
+headless_to_menu "$chroot_dir" /tmp/menu.txt "$work/run.txt" as_learner timeout 120 parlora
 say "the course reached the main menu in $((SECONDS - start)) s"
 [[ -d "$chroot_dir/home/learner/.local/share/Lingwell/ParloraPlus" ]] || fail "no records in the learner's folder"
 mp3="$(cd "$chroot_dir" && find usr/share/parlora/data -iname '*.mp3' -print -quit)"

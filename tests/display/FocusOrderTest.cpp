@@ -36,6 +36,18 @@ Patch& Clickable(TDIBContainer& c, const std::string& name, Rect r, uint32_t col
     return p;
 }
 
+// A clickable element's name and place.
+struct Spot {
+    const char* name;
+    Rect at;
+};
+
+// Clickable elements of one colour, created in the order given.
+void AddClickables(TDIBContainer& c, std::initializer_list<Spot> spots) {
+    for (const Spot& s : spots)
+        Clickable(c, s.name, s.at);
+}
+
 std::vector<std::string> Names(const std::vector<TCustomDIBControl*>& elements) {
     std::vector<std::string> out;
     for (TCustomDIBControl* e : elements)
@@ -71,12 +83,12 @@ void ClickAt(TDIBContainer& c, int x, int y) {
 
 TEST(FocusOrder, RowsTopToBottomThenLeftToRightWhateverTheCreationOrder) {
     TDIBContainer c(400, 300);
-    Clickable(c, "c2", {210, 150, 60, 60});
-    Clickable(c, "a1", {10, 10, 60, 60});
-    Clickable(c, "c1", {210, 10, 60, 60});
-    Clickable(c, "b2", {110, 150, 60, 60});
-    Clickable(c, "b1", {110, 12, 60, 60}); // a little lower, still the first row
-    Clickable(c, "a2", {10, 148, 60, 60});
+    AddClickables(c, {{"c2", {210, 150, 60, 60}},
+                      {"a1", {10, 10, 60, 60}},
+                      {"c1", {210, 10, 60, 60}},
+                      {"b2", {110, 150, 60, 60}},
+                      {"b1", {110, 12, 60, 60}}, // a little lower, still the first row
+                      {"a2", {10, 148, 60, 60}}});
     EXPECT_EQ(Names(TDIBFocusOrder::ReadingOrder(c)),
               (std::vector<std::string>{"a1", "b1", "c1", "a2", "b2", "c2"}));
     auto rows = TDIBFocusOrder::Rows(TDIBFocusOrder::ReadingOrder(c));
@@ -87,14 +99,15 @@ TEST(FocusOrder, RowsTopToBottomThenLeftToRightWhateverTheCreationOrder) {
 TEST(FocusOrder, OverlappingHeightsShareARowButAGrazingElementDoesNot) {
     TDIBContainer c(600, 400);
     // A tall picture whose top is above a short button to its left: one row, read from the left.
-    Clickable(c, "picture", {300, 100, 120, 100});
-    Clickable(c, "button", {100, 120, 60, 40});
-    // Overlaps the picture by ten pixels only: the next row.
-    Clickable(c, "below", {20, 190, 60, 40});
-    // A tall actor beside a column of answers shares a row with the answer at its middle only.
-    Clickable(c, "answer1", {300, 250, 200, 24});
-    Clickable(c, "actor", {10, 240, 150, 150});
-    Clickable(c, "answer2", {300, 300, 200, 24});
+    AddClickables(c, {{"picture", {300, 100, 120, 100}},
+                      {"button", {100, 120, 60, 40}},
+                      // Overlaps the picture by ten pixels only: the next row.
+                      {"below", {20, 190, 60, 40}},
+                      // A tall actor beside a column of answers shares a row with the answer at its
+                      // middle only.
+                      {"answer1", {300, 250, 200, 24}},
+                      {"actor", {10, 240, 150, 150}},
+                      {"answer2", {300, 300, 200, 24}}});
     EXPECT_EQ(Names(TDIBFocusOrder::ReadingOrder(c)),
               (std::vector<std::string>{"button", "picture", "below", "answer1", "actor", "answer2"}));
 }
@@ -126,9 +139,7 @@ TEST(FocusOrder, OnlyVisibleEnabledClickableReachableElementsTakeTheFocus) {
 
 TEST(FocusOrder, TabGoesRoundBothWaysAndAHiddenFocusKeepsItsPlace) {
     TDIBContainer c(400, 300);
-    Clickable(c, "a", {10, 10, 40, 40});
-    Clickable(c, "b", {60, 10, 40, 40});
-    Clickable(c, "c", {10, 100, 40, 40});
+    AddClickables(c, {{"a", {10, 10, 40, 40}}, {"b", {60, 10, 40, 40}}, {"c", {10, 100, 40, 40}}});
     EXPECT_EQ(TabRound(c, false, 5), (std::vector<std::string>{"a", "b", "c", "a", "b"}));
     EXPECT_EQ(TabRound(c, true, 5), (std::vector<std::string>{"c", "b", "a", "c", "b"}));
     // The focused element hides for a moment (an answer between two questions): Tab goes on from
@@ -148,12 +159,11 @@ TEST(FocusOrder, TabGoesRoundBothWaysAndAHiddenFocusKeepsItsPlace) {
 
 TEST(FocusOrder, ArrowsMoveWithinTheRowAndToTheNearestAboveOrBelow) {
     TDIBContainer c(600, 400);
-    Clickable(c, "top", {250, 10, 100, 40});
-    Clickable(c, "left", {10, 100, 60, 60});
-    Clickable(c, "middle", {200, 100, 60, 60});
-    Clickable(c, "right", {400, 100, 60, 60});
-    Clickable(c, "help", {10, 300, 60, 60});
-    Clickable(c, "quit", {500, 300, 60, 60});
+    // One row after another: a wide one alone, three across, and two far apart.
+    AddClickables(c, {{"top", {250, 10, 100, 40}}});
+    AddClickables(
+        c, {{"left", {10, 100, 60, 60}}, {"middle", {200, 100, 60, 60}}, {"right", {400, 100, 60, 60}}});
+    AddClickables(c, {{"help", {10, 300, 60, 60}}, {"quit", {500, 300, 60, 60}}});
     auto go = [&](const char* from, FocusMove m) {
         TCustomDIBControl* to = TDIBFocusOrder::Neighbour(c, c.FindComponent(from), m);
         return to ? to->Name : std::string("-");

@@ -9,6 +9,8 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/parlora-install.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 prefix="$work/usr"
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source-path=SCRIPTDIR source=../../tools/lib/headless-start.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib/headless-start.sh"
 
 # 1. The install: stripped, as a package holds it.
 start=$SECONDS
@@ -78,32 +80,10 @@ mv "$prefix/lib/parlora.away" "$prefix/lib/parlora"
 
 # 5. The installed course, started from its bin/ with no PARLORA_HOME, finds its home in
 # ../share/parlora, takes a new learner to the main menu, and writes only into the user's folders.
-cat >"$work/menu.txt" <<'SCRIPT'
-expect-screen TForm_CustomStart
-click 512 650
-wait 1000
-expect-screen TForm_StartNew
-click 811 719
-wait 1000
-expect-screen TForm_TypeName
-key End
-SCRIPT
-for _ in $(seq 30); do echo "key BackSpace"; done >>"$work/menu.txt"
-cat >>"$work/menu.txt" <<'SCRIPT'
-type Sam
-key Return
-wait 1000
-expect-screen TForm_NewUser
-click 52 732
-wait 500
-click 519 549
-wait 3000
-expect-screen TForm_Menu
-SCRIPT
+headless_menu_walk "$work/menu.txt"
 find "$prefix" -printf '%p %s %T@\n' | sort >"$work/before.txt"
 start=$SECONDS
-(cd / && "${clean_env[@]}" timeout 60 "$prefix/bin/parlora" --headless --script="$work/menu.txt") \
-    >"$work/run.txt" 2>&1 || { cat "$work/run.txt" >&2; fail "the installed course did not reach the main menu"; }
+headless_to_menu / "$work/menu.txt" "$work/run.txt" "${clean_env[@]}" timeout 60 "$prefix/bin/parlora"
 echo "the installed course reached the main menu in $((SECONDS - start)) s"
 find "$prefix" -printf '%p %s %T@\n' | sort >"$work/after.txt"
 diff "$work/before.txt" "$work/after.txt" >&2 || fail "the course wrote into its installed tree"

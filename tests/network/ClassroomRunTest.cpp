@@ -1,6 +1,7 @@
 // Whole classrooms: the real manager and five headless pupils, each a process of its own, on the
 // demo course: the same quiz for everyone, the teacher's commands, a wrong token, and a manager
 // killed in the middle of a quiz.
+#include "core/StringUtil.h"
 #include "network/manager/PostgresProfileStore.h"
 #include "network/manager/SqliteProfileStore.h"
 #include "tests/network/ClassroomHarness.h"
@@ -52,6 +53,14 @@ bool LogHas(const std::vector<std::string>& log, const std::string& line) {
     return std::find(log.begin(), log.end(), line) != log.end();
 }
 
+// The changes of quiz score among these log lines, added up.
+int QuizScoreSum(const std::vector<std::string>& lines) {
+    int sum = 0;
+    for (const std::string& l : lines)
+        if (l.rfind("SendQuizScore ", 0) == 0) sum += std::stoi(l.substr(14));
+    return sum;
+}
+
 // Every value a pupil wrote, the last one per section and key, as its own debug log tells.
 std::map<std::pair<std::string, std::string>, std::string> LastWrites(const std::string& debugLog,
                                                                       const std::string& student) {
@@ -71,7 +80,7 @@ std::map<std::pair<std::string, std::string>, std::string> LastWrites(const std:
 struct ClassroomRun : ::testing::Test {
     TempDir tmp;
     Classroom room{tmp};
-    std::string home;
+    std::string home = CourseHome(tmp);
     std::vector<std::unique_ptr<Process>> pupils;
 
     void StartPupils(int count) {
@@ -91,6 +100,24 @@ struct ClassroomRun : ::testing::Test {
                 return true;
             },
             90000);
+    }
+    // The pupil's script has played its quiz's clicks.
+    bool Played(int n) {
+        return WaitFor(
+            [&] { return std::filesystem::exists(tmp / ("pupil" + std::to_string(n) + "/played.png")); },
+            90000);
+    }
+    // Every pupil has sent the score of the quiz it was stopped in, its last call.
+    bool ScoresSent(int count) {
+        return WaitFor(
+            [&] {
+                for (int n = 1; n <= count; ++n) {
+                    std::vector<std::string> log = room.Admin().Log(n);
+                    if (log.empty() || log.back().rfind("SendScore", 0) != 0) return false;
+                }
+                return true;
+            },
+            60000);
     }
     // Every pupil's script is back on the main menu, awaiting the end.
     bool MenusShown(int count) {
@@ -124,10 +151,8 @@ struct ClassroomRun : ::testing::Test {
         }
 
         ASSERT_EQ(room.Admin().QuizStart(276, 4242), kPupils);
-        for (int n = 1; n <= kPupils; ++n) {
-            std::string done = tmp / ("pupil" + std::to_string(n) + "/played.png");
-            ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(done); }, 90000)) << Outputs();
-        }
+        for (int n = 1; n <= kPupils; ++n)
+            ASSERT_TRUE(Played(n)) << Outputs();
         // Same cards in the same places: the card table looks the same everywhere two and a half
         // seconds in (the rest of the screen has its own decorations).
         const Rect cards{248, 404, 512, 327};
@@ -144,26 +169,14 @@ struct ClassroomRun : ::testing::Test {
         }
 
         ASSERT_EQ(room.Admin().QuizStop(), kPupils);
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                for (int n = 1; n <= kPupils; ++n) {
-                    std::vector<std::string> log = room.Admin().Log(n);
-                    if (log.empty() || log.back().rfind("SendScore", 0) != 0) return false;
-                }
-                return true;
-            },
-            60000))
-            << Outputs();
+        ASSERT_TRUE(ScoresSent(kPupils)) << Outputs();
         list = room.Admin().Pupils();
         int score = list.pupils(0).quiz_score();
         for (const auto& p : list.pupils()) {
             EXPECT_EQ(p.activity(), 0);
             EXPECT_EQ(p.quiz_score(), score) << "pupil " << p.pupil();
             EXPECT_EQ(p.last_score(), p.quiz_score()) << "pupil " << p.pupil();
-            int sum = 0;
-            for (const std::string& l : room.Admin().Log(p.pupil()))
-                if (l.rfind("SendQuizScore ", 0) == 0) sum += std::stoi(l.substr(14));
-            EXPECT_EQ(sum, p.quiz_score());
+            EXPECT_EQ(QuizScoreSum(room.Admin().Log(p.pupil())), p.quiz_score());
         }
 
         // ShutDown closes every course, none of them saying goodbye.
@@ -193,7 +206,6 @@ std::unique_ptr<classroom::IProfileStore> OpenSqlite(ClassroomRun& run) {
 }
 
 TEST_F(ClassroomRun, FivePupilsTakeTheSameQuizAndTheManagerKeepsTheirScoresInSqlite) {
-    home = CourseHome(tmp);
     ASSERT_TRUE(room.Serve({"--db", tmp / "class.sqlite"})) << ReadFile(tmp / "serve.log");
     TakeTheQuizTogether(OpenSqlite);
 }
@@ -298,14 +310,12 @@ TEST_F(ClassroomRun, FivePupilsTakeTheSameQuizAndTheManagerKeepsTheirScoresInPos
     PrivatePostgres postgres;
     if (!postgres.Start()) GTEST_SKIP() << "PostgreSQL cannot start here: " << postgres.why;
     gPostgres = &postgres;
-    home = CourseHome(tmp);
     ASSERT_TRUE(room.Serve({"--postgres", postgres.connection})) << ReadFile(tmp / "serve.log");
     TakeTheQuizTogether(OpenPostgres);
     gPostgres = nullptr;
 }
 
 TEST_F(ClassroomRun, WrongTokenIsRefusedWithAClearMessageOnBothSides) {
-    home = CourseHome(tmp);
     ASSERT_TRUE(room.Serve({"--db", tmp / "class.sqlite"}));
     Process pupil;
     room.StartPupil(pupil, 1, home, "expect-screen TForm_Menu\n", "guessed-token", {});
@@ -328,7 +338,6 @@ TEST_F(ClassroomRun, WrongTokenIsRefusedWithAClearMessageOnBothSides) {
 
 TEST_F(ClassroomRun, ManagerKilledMidQuizLeavesEveryPupilUsableAndLosesNothingAcknowledged) {
     constexpr int kPupils = 3;
-    home = CourseHome(tmp);
     ASSERT_TRUE(room.Serve({"--db", tmp / "class.sqlite"}));
     std::string address = room.pupils;
     StartPupils(kPupils);
@@ -367,29 +376,15 @@ TEST_F(ClassroomRun, ManagerKilledMidQuizLeavesEveryPupilUsableAndLosesNothingAc
         30000))
         << Outputs();
     for (int n = 1; n <= kPupils; ++n)
-        ASSERT_TRUE(WaitFor(
-            [&] { return std::filesystem::exists(tmp / ("pupil" + std::to_string(n) + "/played.png")); },
-            90000));
+        ASSERT_TRUE(Played(n));
     ASSERT_EQ(room.Admin().QuizStop(), kPupils);
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            for (int n = 1; n <= kPupils; ++n) {
-                std::vector<std::string> log = room.Admin().Log(n);
-                if (log.empty() || log.back().rfind("SendScore", 0) != 0) return false;
-            }
-            return true;
-        },
-        60000))
-        << Outputs();
+    ASSERT_TRUE(ScoresSent(kPupils)) << Outputs();
     // The quiz scores are whole: what was reported before the kill, while it was away and after.
     classroom::PupilList scored = room.Admin().Pupils();
     for (const auto& p : scored.pupils()) {
         std::string debug = room.DebugLog(p.pupil());
-        int sum = 0;
-        std::istringstream in(debug.substr(debug.rfind("SendStartActivity 276")));
-        for (std::string l; std::getline(in, l);)
-            if (l.rfind("SendQuizScore ", 0) == 0) sum += std::stoi(l.substr(14));
-        EXPECT_EQ(p.last_score(), sum) << "pupil " << p.pupil();
+        std::vector<std::string> sinceStart = Split(debug.substr(debug.rfind("SendStartActivity 276")), '\n');
+        EXPECT_EQ(p.last_score(), QuizScoreSum(sinceStart)) << "pupil " << p.pupil();
     }
     ASSERT_TRUE(MenusShown(kPupils)) << Outputs();
     ASSERT_EQ(room.Admin().ShutDown(), kPupils);

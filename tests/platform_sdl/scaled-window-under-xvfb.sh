@@ -13,17 +13,8 @@ parlora="$(realpath "$1")" demo="$(realpath "$2")" work="$(realpath -m "$3")"
 rm -rf "$work"; mkdir -p "$work"
 [ -x "$parlora" ] && [ -d "$demo/data" ] || { echo "no course at $demo or no program at $parlora"; exit 1; }
 
-make_course() { # a course folder whose data entries link to the demo's
-  local home="$1"
-  mkdir -p "$home/data"
-  for e in "$demo"/data/*; do ln -s "$e" "$home/data/"; done
-  ln -s "$demo/Update" "$home/Update"
-  printf '[Defaults]\r\nFast=1\r\nNewUser=0\r\n' > "$home/config.txt"
-}
-private_env() { # private records and runtime folders
-  local root="$1"; mkdir -p "$root/run"; chmod 700 "$root/run"
-  echo "HOME=$root XDG_DATA_HOME=$root/data XDG_CONFIG_HOME=$root/config XDG_RUNTIME_DIR=$root/run"
-}
+# shellcheck source-path=SCRIPTDIR source=../../tools/lib/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib/xvfb.sh"
 
 # 1. The frames, headless: the start screen, and the screen its start area opens.
 make_course "$work/course-headless"
@@ -41,11 +32,11 @@ env $(private_env "$work/xdg-headless") PARLORA_HOME="$work/course-headless" \
   timeout 60 "$parlora" --headless --script="$work/walk.txt" >"$work/headless.log" 2>&1 ||
   { cat "$work/headless.log"; exit 1; }
 
-xvfb="" app=""
+app=""
 stop() {
   [ -n "$app" ] && kill "$app" 2>/dev/null && wait "$app" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-  app="" xvfb=""
+  xvfb_stop
+  app=""
 }
 trap 'stop || true' EXIT
 
@@ -81,12 +72,7 @@ for size in 1920x1080 3840x2160; do
   # A share of the picture may differ beyond the tolerance: the edges of text and sharp lines.
   limit=$((tw * th / 400))
 
-  exec 3<> "$work/display-$size"
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp >"$work/xvfb-$size.log" 2>&1 &
-  xvfb=$!
-  for _ in $(seq 50); do [ -s "$work/display-$size" ] && break; sleep 0.1; done
-  export DISPLAY=":$(head -n1 "$work/display-$size")"
-  exec 3>&-
+  xvfb_start "${size}x24" "$work/display-$size" "$work/xvfb-$size.log"
   make_course "$work/course-$size"
   env $(private_env "$work/xdg-$size") PARLORA_HOME="$work/course-$size" SDL_AUDIODRIVER=dummy \
     SDL_VIDEODRIVER=x11 "$parlora" >"$work/parlora-$size.log" 2>&1 &

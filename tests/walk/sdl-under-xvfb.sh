@@ -6,17 +6,8 @@ set -euo pipefail
 parlora="$(realpath "$1")" demo="$(realpath "$2")" work="$(realpath -m "$3")"
 rm -rf "$work"; mkdir -p "$work"
 
-make_course() { # a course folder whose data entries link to the demo's
-  local home="$1"
-  mkdir -p "$home/data"
-  for e in "$demo"/data/*; do ln -s "$e" "$home/data/"; done
-  ln -s "$demo/Update" "$home/Update"
-  printf '[Defaults]\r\nFast=1\r\nNewUser=0\r\n' > "$home/config.txt"
-}
-private_env() { # private records and runtime folders
-  local root="$1"; mkdir -p "$root/run"; chmod 700 "$root/run"
-  echo "HOME=$root XDG_DATA_HOME=$root/data XDG_CONFIG_HOME=$root/config XDG_RUNTIME_DIR=$root/run"
-}
+# shellcheck source-path=SCRIPTDIR source=../../tools/lib/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib/xvfb.sh"
 
 # 1. Headless shots.
 make_course "$work/course-headless"
@@ -44,12 +35,8 @@ env $(private_env "$work/xdg-headless") PARLORA_HOME="$work/course-headless" \
 
 # 2. The same walk on the real backend under Xvfb.
 make_course "$work/course-x"
-exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-trap 'kill $xvfb ${app:-} 2>/dev/null || true' EXIT
-for i in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
+trap 'kill ${app:-} 2>/dev/null || true; xvfb_stop' EXIT
+xvfb_start 1024x768x24 "$work/display" "$work/xvfb.log"
 env $(private_env "$work/xdg-x") PARLORA_HOME="$work/course-x" SDL_AUDIODRIVER=dummy \
   "$parlora" >"$work/parlora.log" 2>&1 &
 app=$!
