@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include <zstd.h>
+
 namespace parlora {
 
 namespace fs = std::filesystem;
@@ -20,6 +22,61 @@ namespace fs = std::filesystem;
 PictureCache& PictureCache::Instance() {
     static PictureCache cache;
     return cache;
+}
+
+PictureCache::~PictureCache() {
+    ZSTD_freeCCtx(static_cast<ZSTD_CCtx*>(packer_));
+    ZSTD_freeDCtx(static_cast<ZSTD_DCtx*>(unpacker_));
+}
+
+namespace {
+
+// Fast enough that packing a whole screen's pictures costs well under a millisecond each on drawn
+// pictures, and unpacking one is several times quicker than decoding its file again.
+constexpr int kPackLevel = -3;
+// Small pieces stay as they are: packing them would save little and cost a call each.
+constexpr size_t kMinPackBytes = 16 * 1024;
+
+size_t PixelBytes(int width, int height) {
+    return size_t(width) * size_t(height) * sizeof(uint32_t);
+}
+
+} // namespace
+
+size_t PictureCache::Stored::KeptBytes() const {
+    // The packed copy stays beside the pixels of a picture in use: leaving the screen again then
+    // costs nothing. Pixels count only when no screen holds them.
+    const bool unused = !entry.pixels || entry.pixels.use_count() == 1;
+    return packed.size() + (entry.pixels && unused ? PixelBytes(width, height) : 0);
+}
+
+void PictureCache::Pack(Stored& s) {
+    const Surface& pixels = *s.entry.pixels;
+    const size_t raw = PixelBytes(pixels.width(), pixels.height());
+    if (raw < kMinPackBytes) return;
+    if (!packer_) packer_ = ZSTD_createCCtx();
+    auto* cctx = static_cast<ZSTD_CCtx*>(packer_);
+    // Packed into scratch space of the worst case (left uninitialised), then copied at its size.
+    const size_t bound = ZSTD_compressBound(raw);
+    std::unique_ptr<uint8_t[]> scratch(new uint8_t[bound]);
+    size_t n =
+        cctx ? ZSTD_compressCCtx(cctx, scratch.get(), bound, pixels.data(), raw, kPackLevel) : size_t(-1);
+    // A picture that does not pack to less than its pixels is kept as it is.
+    if (ZSTD_isError(n) || n >= raw) return;
+    s.packed.assign(scratch.get(), scratch.get() + n);
+}
+
+bool PictureCache::Unpack(Stored& s) {
+    if (!unpacker_) unpacker_ = ZSTD_createDCtx();
+    auto* dctx = static_cast<ZSTD_DCtx*>(unpacker_);
+    if (!dctx) return false;
+    auto pixels = std::make_shared<Surface>();
+    pixels->resizeForOverwrite(s.width, s.height);
+    const size_t raw = PixelBytes(s.width, s.height);
+    const size_t n = ZSTD_decompressDCtx(dctx, pixels->data(), raw, s.packed.data(), s.packed.size());
+    if (ZSTD_isError(n) || n != raw) return false;
+    s.entry.pixels = std::move(pixels);
+    return true;
 }
 
 PictureCache::Key PictureCache::KeyFor(const std::string& path) {
@@ -52,14 +109,19 @@ PictureCache::Entry PictureCache::Load(const std::string& path) {
     {
         std::lock_guard lock(mutex_);
         auto it = entries_.find(key);
-        if (it != entries_.end()) {
+        if (it != entries_.end() && (it->second.entry.pixels || Unpack(it->second))) {
             lru_.remove(key);
             lru_.push_front(key);
-            Entry found = it->second;
+            Entry found = it->second.entry;
             // The screen that just went may have let go of pictures: keep within the budget
             // even when every picture of the next one is found.
             Trim();
             return found;
+        }
+        if (it != entries_.end()) {
+            // Packed bytes that do not unpack: the file is decoded again.
+            entries_.erase(it);
+            lru_.remove(key);
         }
     }
     return Insert(key, DecodeFile(key.path));
@@ -68,16 +130,28 @@ PictureCache::Entry PictureCache::Load(const std::string& path) {
 PictureCache::Entry PictureCache::Insert(const Key& key, const Entry& e) {
     std::lock_guard lock(mutex_);
     ++decodes_;
-    auto [it, inserted] = entries_.emplace(key, e);
+    Stored stored{e, {}, e.pixels->width(), e.pixels->height()};
+    auto [it, inserted] = entries_.emplace(key, std::move(stored));
     if (inserted) lru_.push_front(key);
-    Entry result = it->second; // held while trimming, so the caller's picture stays
+    // Decoded twice (a prefetch beside a load): screens keep sharing the pixels already out.
+    if (!inserted && !it->second.entry.pixels)
+        it->second = Stored{e, {}, e.pixels->width(), e.pixels->height()};
+    Entry result = it->second.entry; // held while trimming, so the caller's picture stays
     Trim();
     return result;
 }
 
 PictureCache::Held PictureCache::Prefetch(const std::vector<std::string>& paths) {
     // Letter-case resolution keeps a shared listing cache: it stays on the calling thread.
-    std::vector<Key> missing;
+    // Each job is a file to decode or packed bytes (copied, so no lock is held) to unpack.
+    struct Job {
+        Key key;
+        std::vector<uint8_t> packed;
+        int width = 0, height = 0;
+        std::shared_ptr<const Surface> pixels;
+        bool masked = false;
+    };
+    std::vector<Job> jobs;
     {
         std::vector<Key> keys;
         for (const auto& p : paths)
@@ -87,57 +161,103 @@ PictureCache::Held PictureCache::Prefetch(const std::vector<std::string>& paths)
                 // its Load says what is wrong
             }
         std::lock_guard lock(mutex_);
-        for (auto& k : keys)
-            if (!entries_.count(k) && std::find(missing.begin(), missing.end(), k) == missing.end())
-                missing.push_back(std::move(k));
+        // The screen that just went let go of its pictures: packed first, they make room for these.
+        Trim();
+        for (auto& k : keys) {
+            if (std::any_of(jobs.begin(), jobs.end(), [&](const Job& j) { return j.key == k; })) continue;
+            auto it = entries_.find(k);
+            if (it == entries_.end())
+                jobs.push_back({std::move(k)});
+            else if (!it->second.entry.pixels)
+                jobs.push_back({std::move(k), it->second.packed, it->second.width, it->second.height});
+        }
     }
     Held held;
-    if (missing.size() < 2) return held; // nothing to share out
-    std::vector<std::optional<Entry>> decoded(missing.size());
+    if (jobs.size() < 2) return held; // nothing to share out
     std::atomic<size_t> next{0};
     auto work = [&] {
-        for (size_t i; (i = next.fetch_add(1)) < missing.size();)
+        for (size_t i; (i = next.fetch_add(1)) < jobs.size();) {
+            Job& j = jobs[i];
             try {
-                decoded[i] = DecodeFile(missing[i].path);
+                if (j.packed.empty()) {
+                    Entry e = DecodeFile(j.key.path);
+                    j.pixels = std::move(e.pixels);
+                    j.masked = e.masked;
+                    continue;
+                }
+                auto pixels = std::make_shared<Surface>();
+                pixels->resizeForOverwrite(j.width, j.height);
+                const size_t raw = PixelBytes(j.width, j.height);
+                const size_t n = ZSTD_decompress(pixels->data(), raw, j.packed.data(), j.packed.size());
+                if (!ZSTD_isError(n) && n == raw) j.pixels = std::move(pixels);
             } catch (const std::exception&) {
             }
+        }
     };
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    size_t helpers = std::min<size_t>({cores - 1, missing.size() - 1, 3});
+    size_t helpers = std::min<size_t>({cores - 1, jobs.size() - 1, 3});
     std::vector<std::thread> threads;
     for (size_t t = 0; t < helpers; ++t)
         threads.emplace_back(work);
     work();
     for (auto& t : threads)
         t.join();
-    for (size_t i = 0; i < missing.size(); ++i)
-        if (decoded[i]) held.push_back(Insert(missing[i], *decoded[i]).pixels);
+    for (Job& j : jobs) {
+        if (!j.pixels) continue;
+        if (j.packed.empty()) {
+            held.push_back(Insert(j.key, Entry{j.pixels, j.masked}).pixels);
+            continue;
+        }
+        std::lock_guard lock(mutex_);
+        auto it = entries_.find(j.key);
+        if (it == entries_.end()) continue;
+        if (!it->second.entry.pixels) it->second.entry.pixels = j.pixels;
+        held.push_back(it->second.entry.pixels);
+    }
     return held;
 }
 
-size_t PictureCache::UnusedBytes() const {
+size_t PictureCache::KeptBytes() const {
     std::lock_guard lock(mutex_);
-    size_t unused = 0;
-    for (const auto& [key, e] : entries_)
-        if (e.pixels.use_count() == 1) unused += size_t(e.pixels->width()) * e.pixels->height() * 4;
-    return unused;
+    size_t kept = 0;
+    for (const auto& [key, s] : entries_)
+        kept += s.KeptBytes();
+    return kept;
+}
+
+size_t PictureCache::PackedCount() const {
+    std::lock_guard lock(mutex_);
+    return size_t(std::count_if(entries_.begin(), entries_.end(),
+                                [](const auto& e) { return !e.second.entry.pixels; }));
 }
 
 void PictureCache::Trim() {
-    // Only the cache's own copy counts: a picture a screen still shows costs nothing to keep.
-    auto bytesOf = [](const Entry& e) { return size_t(e.pixels->width()) * e.pixels->height() * 4; };
-    size_t unused = 0;
-    for (const auto& [key, e] : entries_)
-        if (e.pixels.use_count() == 1) unused += bytesOf(e);
-    for (auto k = lru_.end(); unused > budget_ && k != lru_.begin();) {
+    // A picture no screen holds keeps only its packed copy (made now if it has none). Pixels a
+    // screen still shows cost nothing to keep.
+    size_t kept = 0;
+    for (auto& [key, s] : entries_) {
+        if (s.entry.pixels && s.entry.pixels.use_count() == 1) {
+            if (s.packed.empty()) Pack(s);
+            if (!s.packed.empty()) s.entry.pixels.reset();
+        }
+        kept += s.KeptBytes();
+    }
+    // Over the budget, the least recently used go first: pictures no screen holds, and the packed
+    // copies of those in use (packed again when they are let go).
+    for (auto k = lru_.end(); kept > budget_ && k != lru_.begin();) {
         --k;
         auto it = entries_.find(*k);
         if (it == entries_.end()) {
             k = lru_.erase(k);
             continue;
         }
-        if (it->second.pixels.use_count() != 1) continue;
-        unused -= bytesOf(it->second);
+        Stored& s = it->second;
+        if (s.entry.pixels && s.entry.pixels.use_count() > 1) {
+            kept -= s.packed.size();
+            s.packed = {};
+            continue;
+        }
+        kept -= s.KeptBytes();
         entries_.erase(it);
         k = lru_.erase(k);
     }

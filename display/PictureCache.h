@@ -1,6 +1,8 @@
 #pragma once
 // Decoded pictures shared across screens: each file is decoded once per modification time, and
-// screens that show the same picture hold the same immutable pixels.
+// screens that show the same picture hold the same immutable pixels. A picture no screen holds is
+// kept packed (zstd at a fast level): unpacking costs a fraction of decoding the file again, and the
+// pictures of the screens left behind take little memory while the next screen is built.
 #include "core/Surface.h"
 
 #include <cstddef>
@@ -16,6 +18,11 @@ namespace parlora {
 
 class PictureCache {
   public:
+    PictureCache() = default;
+    ~PictureCache();
+    PictureCache(const PictureCache&) = delete;
+    PictureCache& operator=(const PictureCache&) = delete;
+
     struct Entry {
         std::shared_ptr<const Surface> pixels;
         bool masked = false;
@@ -37,11 +44,15 @@ class PictureCache {
     void Clear();
     size_t Count() const;
     uint64_t Decodes() const { return decodes_; } // how many files were really decoded
-    // Pictures no screen holds any more are kept up to this many bytes, least recently used
-    // dropped first; pictures in use cost nothing extra and stay findable.
+    // The cache keeps up to this many bytes (KeptBytes), least recently used dropped first;
+    // pictures in use cost nothing extra and stay findable.
     void SetBudget(size_t bytes);
     size_t Budget() const { return budget_; }
-    size_t UnusedBytes() const;
+    // What the cache itself keeps: packed copies, and the pixels of pictures no screen holds where
+    // packing did not pay.
+    size_t KeptBytes() const;
+    // How many kept pictures are packed now.
+    size_t PackedCount() const;
 
   private:
     struct Key {
@@ -55,22 +66,31 @@ class PictureCache {
             return size < o.size;
         }
     };
-    struct Decoded {
-        Key key;
-        Entry entry;
+    // A cached picture: its pixels while a screen may hold them, and a packed copy.
+    struct Stored {
+        Entry entry; // no pixels while no screen holds the picture: the packed copy stands in
+        std::vector<uint8_t> packed;
+        int width = 0, height = 0;
+        size_t KeptBytes() const;
     };
     // The key of the file `path` names (letter case resolved); throws like Load.
     static Key KeyFor(const std::string& path);
     static Entry DecodeFile(const std::string& real);
     Entry Insert(const Key& key, const Entry& e);
+    // Packs the pictures no screen holds, then drops the least recently used beyond the budget.
     void Trim();
+    void Pack(Stored& s);
+    // The pixels again; false when the packed bytes do not give them back.
+    bool Unpack(Stored& s);
 
     mutable std::mutex mutex_;
-    std::map<Key, Entry> entries_;
+    std::map<Key, Stored> entries_;
     std::list<Key> lru_; // front = most recent
-    // About five full screens: a screen and the menu it came from stay decoded, and the session's
-    // peak memory stays low.
+    // Five full screens of pixels, many more packed (drawn pictures pack to a few percent, photographs
+    // far less): a screen and the menu it came from stay at hand, and the peak memory stays low.
     size_t budget_ = 16u * 1024 * 1024;
+    void* packer_ = nullptr;   // a ZSTD_CCtx, made on first use and kept
+    void* unpacker_ = nullptr; // a ZSTD_DCtx, likewise
     uint64_t decodes_ = 0;
 };
 

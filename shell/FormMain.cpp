@@ -165,15 +165,13 @@ void TForm_Main::FormShow() {
         dispatcher_, PathResolver::Resolve(folders_.ProgramDir) + "/stream.ini", [this] {
             if (screen_) screen_->ContentChanged();
         });
-    std::unique_ptr<TScreen> first;
-    if (options_.quiz) {
-        first = CreateScreen("TForm_Menu", {});
-    } else if (PathResolver::IsFile(folders_.InterfaceDir + "\\start\\CustomStart.txt")) {
-        first = CreateScreen("TForm_CustomStart", {});
-    } else {
-        first = CreateScreen(RouteForCode(1, RouteContext())->className, {});
-    }
-    ShowScreen(std::move(first), 0);
+    if (options_.quiz)
+        shownClass_ = "TForm_Menu";
+    else if (PathResolver::IsFile(folders_.InterfaceDir + "\\start\\CustomStart.txt"))
+        shownClass_ = "TForm_CustomStart";
+    else
+        shownClass_ = RouteForCode(1, RouteContext())->className;
+    ShowScreen(CreateScreen(shownClass_, {}), 0);
     // Films and MP3 words need FFmpeg: it is mapped while the learner looks at the first screen,
     // not at start, where its hundred libraries would double the wait.
     dispatcher_.setTimer(1000, false, [] { MediaModule::LoadInBackground(); });

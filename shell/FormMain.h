@@ -98,8 +98,12 @@ class TForm_Main : public IScriptHost {
     bool introPlayed = false;
     // Stream flags of ProgramDir\stream.ini ("Flags" of section "Stream"); nullopt without the file.
     std::optional<std::string> ReadStreamFlags() const;
-    // Makes `screen` current and shows it with the transition; the old screen goes afterwards.
+    // Makes `screen` current and shows it with the transition; an old screen still current goes
+    // afterwards.
     void ShowScreen(std::unique_ptr<TScreen> screen, int transitionKind);
+    // Paints the current screen into the frame when a transition of `transitionKind` will start
+    // from it, then closes it.
+    void LeaveScreen(int transitionKind);
     void ReportActivity(int activityCode);
     void StartActivityFromNetwork(int activityCode, int value);
     void SetHardQuizSizes(int startCount, int switchCount);
@@ -189,6 +193,9 @@ class TForm_Main : public IScriptHost {
     bool helpShowing_ = false;
     std::unique_ptr<FileWatcher> streamWatch_;
     std::unique_ptr<TScreen> screen_;
+    // What made the current screen, to open it again when the next one cannot be made.
+    std::string shownClass_;
+    TScreenParams shownParams_;
     std::vector<TModalDialog*> dialogs_;
     std::deque<MsgButton> scriptedAnswers_;
     Surface frame_{1024, 768};

@@ -58,7 +58,27 @@ void TForm_Main::HandleScreenRequest(int code, int kind) {
         params = route->params;
     }
     ReportActivity(report);
-    ShowScreen(CreateScreen(className, params), kind);
+    // The screen that goes is let go before the next one is built: its pictures wait packed in
+    // the cache instead of sitting beside the new screen's, which halves the memory a change needs.
+    LeaveScreen(kind);
+    std::unique_ptr<TScreen> next;
+    try {
+        next = CreateScreen(className, params);
+    } catch (...) {
+        // The learner stays where they were: the screen that went opens again, and the failure is
+        // reported as before.
+        if (!shownClass_.empty()) {
+            try {
+                ShowScreen(CreateScreen(shownClass_, shownParams_), 0);
+                if (screen_) screen_->Start();
+            } catch (const std::exception&) {
+            }
+        }
+        throw;
+    }
+    ShowScreen(std::move(next), kind);
+    shownClass_ = className;
+    shownParams_ = params;
     // Clicks and keys made during the transition must not reach the new screen.
     dispatcher_.discardInput();
     if (screen_) screen_->Start();
@@ -78,6 +98,15 @@ std::string TForm_Main::NameChoiceClass() {
     records_->SetCurrentStudent("Student");
     LoadStudent();
     return "TForm_Menu";
+}
+
+void TForm_Main::LeaveScreen(int kind) {
+    if (!screen_) return;
+    // A transition starts from the old screen as it looks now: what the learner just clicked shows
+    // its pressed look.
+    if (platform_.display().windowOpen() && !settings_.Fast && TTransition::DurationMs(kind) > 0)
+        screen_->Paint(frame_);
+    screen_.reset();
 }
 
 void TForm_Main::ShowScreen(std::unique_ptr<TScreen> screen, int kind) {

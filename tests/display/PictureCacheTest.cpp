@@ -72,13 +72,13 @@ TEST_F(CacheTest, PicturesInUseStayFindableAndOnlyUnusedOnesCountAgainstTheBudge
     for (int i = 0; i < 3; ++i)
         again.LoadFromFile(paths[size_t(i)]); // in use: found, though over the budget
     EXPECT_EQ(cache.Decodes(), decodes);
-    EXPECT_EQ(cache.UnusedBytes(), 0u);
+    EXPECT_EQ(cache.KeptBytes(), 0u);
 
     again.Clear();
     shown.clear(); // three pictures unused now; the next decode trims to the budget
     TMemoryDIB fourth;
     fourth.LoadFromFile(paths[3]);
-    EXPECT_LE(cache.UnusedBytes(), kPictureBytes);
+    EXPECT_LE(cache.KeptBytes(), kPictureBytes);
     // The most recently used of the released pictures is the one kept.
     decodes = cache.Decodes();
     again.LoadFromFile(paths[2]);
@@ -117,12 +117,67 @@ TEST_F(CacheTest, PrefetchDecodesEachMissingFileOnceAndLeavesFailuresToTheLoad) 
 
     // Once the loads hold them and the prefetch lets go, they are ordinary pictures in use.
     held.clear();
-    EXPECT_EQ(cache.UnusedBytes(), 0u);
+    EXPECT_EQ(cache.KeptBytes(), 0u);
     dibs.clear();
     SavePngRaw(Bands(32, 32, 9), dir / "late.png");
     TMemoryDIB next;
     next.LoadFromFile(dir / "late.png");
-    EXPECT_EQ(cache.UnusedBytes(), 0u); // budget 0: the released ones went
+    EXPECT_EQ(cache.KeptBytes(), 0u); // budget 0: the released ones went
+}
+
+TEST_F(CacheTest, PicturesNoScreenHoldsArePackedAndComeBackWithoutDecoding) {
+    TempDir dir;
+    std::vector<std::string> paths;
+    std::vector<Surface> originals;
+    for (int i = 0; i < 3; ++i) {
+        paths.push_back(dir / ("big" + std::to_string(i) + ".png"));
+        originals.push_back(Bands(256, 256, i + 2));
+        SavePngRaw(originals.back(), paths.back());
+    }
+    const size_t raw = 256 * 256 * 4;
+    auto sameAsOriginal = [&](const TMemoryDIB& dib, size_t i) {
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x)
+                if (dib.Pixels().pixel(x, y) != originals[i].pixel(x, y)) return false;
+        return true;
+    };
+    {
+        std::vector<TMemoryDIB> shown(3);
+        for (size_t i = 0; i < 3; ++i)
+            shown[i].LoadFromFile(paths[i]);
+        EXPECT_EQ(cache.PackedCount(), 0u);
+    }
+    // Let go, they are packed at the next load and take a fraction of their pixels.
+    const uint64_t decodes = cache.Decodes();
+    TMemoryDIB small;
+    small.LoadFromFile(Pictures(dir, 1)[0]);
+    EXPECT_EQ(cache.PackedCount(), 3u);
+    EXPECT_GT(cache.KeptBytes(), 0u);
+    EXPECT_LT(cache.KeptBytes(), raw / 2);
+
+    // Loaded again, one by one and by a prefetch, they are the same pixels and no file is read.
+    TMemoryDIB one;
+    one.LoadFromFile(paths[0]);
+    EXPECT_TRUE(sameAsOriginal(one, 0));
+    auto held = cache.Prefetch(paths);
+    EXPECT_EQ(held.size(), 2u) << "the two still packed, unpacked side by side";
+    std::vector<TMemoryDIB> again(3);
+    for (size_t i = 0; i < 3; ++i) {
+        again[i].LoadFromFile(paths[i]);
+        EXPECT_TRUE(sameAsOriginal(again[i], i)) << i;
+    }
+    EXPECT_EQ(cache.Decodes(), decodes + 1) << "only the small picture was decoded";
+    EXPECT_EQ(cache.PackedCount(), 0u);
+
+    // The budget counts packed bytes: with room for about one, the least recently used go.
+    held.clear();
+    again.clear();
+    one.Clear();
+    cache.SetBudget(cache.Budget()); // a trim: only the packed copies are left
+    EXPECT_EQ(cache.PackedCount(), 3u);
+    cache.SetBudget(cache.KeptBytes() / 3 + 1);
+    EXPECT_LE(cache.KeptBytes(), cache.Budget());
+    EXPECT_LT(cache.Count(), 4u);
 }
 
 TEST(PictureDecoder, InterlacedPngDecodesEveryPixel) {

@@ -1,5 +1,7 @@
+#include "core/Errors.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/FormMain.h"
+#include "shell/ScreenFactory.h"
 #include "shell/ScreenRoute.h"
 #include "tests/support/TestFiles.h"
 
@@ -180,6 +182,30 @@ TEST_F(RouterFixture, UnknownCodeKeepsTheOldScreenCurrentAndWorking) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("Unknown state change 7"), std::string::npos);
     EXPECT_EQ(main->currentScreenClass(), "TForm_Menu");
     Click(); // the main menu's placeholder leaves for the start screen
+    main->dispatcher().runUntilIdle();
+    EXPECT_EQ(main->currentScreenClass(), "TForm_Start");
+}
+
+TEST_F(RouterFixture, TheOldScreenGoesBeforeTheNextIsMadeAndOpensAgainWhenTheNextCannotBe) {
+    Start("");
+    Request(9);
+    ASSERT_EQ(main->currentScreenClass(), "TForm_Menu");
+    // A screen that cannot be made (a code fault, or content it cannot do without).
+    bool oldGoneFirst = false;
+    TScreenFactory::Instance().Register("TForm_TimeMenu", [&](TForm_Main& m, const TScreenParams&) {
+        oldGoneFirst = m.currentScreen() == nullptr;
+        throw DIBException("Can't find DIBBS_Clock");
+        return std::unique_ptr<TScreen>();
+    });
+    main->queueDialogAnswer("Ignore");
+    testing::internal::CaptureStderr();
+    Request(45);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Can't find DIBBS_Clock"), std::string::npos);
+    EXPECT_TRUE(oldGoneFirst) << "the menu was still open while the next screen was made";
+    // The learner is where they were, on a menu that works.
+    EXPECT_FALSE(main->dispatcher().quitting());
+    EXPECT_EQ(main->currentScreenClass(), "TForm_Menu");
+    Click();
     main->dispatcher().runUntilIdle();
     EXPECT_EQ(main->currentScreenClass(), "TForm_Start");
 }
