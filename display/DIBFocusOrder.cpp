@@ -135,8 +135,10 @@ TCustomDIBControl* TDIBFocusOrder::Neighbour(const TDIBContainer& container, TCu
 }
 
 bool TDIBFocusOrder::ArrowKey(const std::string& key, FocusMove& move) {
-    static const std::pair<const char*, FocusMove> arrows[] = {
-        {"Left", FocusMove::Left}, {"Right", FocusMove::Right}, {"Up", FocusMove::Up}, {"Down", FocusMove::Down}};
+    static const std::pair<const char*, FocusMove> arrows[] = {{"Left", FocusMove::Left},
+                                                               {"Right", FocusMove::Right},
+                                                               {"Up", FocusMove::Up},
+                                                               {"Down", FocusMove::Down}};
     for (const auto& [name, m] : arrows)
         if (key == name) {
             move = m;
@@ -165,6 +167,22 @@ bool TDIBFocusOrder::NavigateOrPress(TDIBContainer& container, const std::string
     TCustomDIBControl* to = Neighbour(container, focused, move);
     if (to || focused) container.SetFocus(to ? to : focused, true);
     return true;
+}
+
+void TDIBFocusOrder::DialogInput(TDIBContainer& container, const InputEvent& e, int left, int top,
+                                 const std::function<void()>& escape) {
+    if (e.kind == InputEvent::Kind::KeyDown) {
+        if (e.key == "Escape")
+            escape();
+        else
+            NavigateOrPress(container, e.key,
+                            [&container](const InputEvent& click) { container.handleInput(click); });
+        return;
+    }
+    InputEvent local = e;
+    local.x -= left;
+    local.y -= top;
+    container.handleInput(local);
 }
 
 } // namespace parlora

@@ -53,6 +53,10 @@ class TDIBFocusOrder {
     // Space found no ring to press.
     static bool NavigateOrPress(TDIBContainer& container, const std::string& key,
                                 const std::function<void(const InputEvent&)>& route);
+    // Input for a dialog drawn from `container` with its top-left at (left, top): the mouse in the
+    // container's coordinates, Escape to `escape` (its cross or cancel), the other keys as above.
+    static void DialogInput(TDIBContainer& container, const InputEvent& e, int left, int top,
+                            const std::function<void()>& escape);
 };
 
 } // namespace parlora

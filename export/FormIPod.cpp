@@ -198,19 +198,8 @@ void TForm_iPod::Paint(Surface& frame) {
 }
 
 void TForm_iPod::HandleInput(const InputEvent& e) {
-    if (e.kind == InputEvent::Kind::KeyDown) {
-        // Escape is the cancel button, which asks first while an export runs.
-        if (e.key == "Escape")
-            DIBBS_CancelClick();
-        else
-            TDIBFocusOrder::NavigateOrPress(container_, e.key,
-                                            [this](const InputEvent& click) { container_.handleInput(click); });
-        return;
-    }
-    InputEvent local = e;
-    local.x -= left_;
-    local.y -= top_;
-    container_.handleInput(local);
+    // Escape is the cancel button, which asks first while an export runs.
+    TDIBFocusOrder::DialogInput(container_, e, left_, top_, [this] { DIBBS_CancelClick(); });
 }
 
 } // namespace parlora

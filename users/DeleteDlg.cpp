@@ -90,18 +90,7 @@ void TDeleteDlg::Paint(Surface& frame) {
 }
 
 void TDeleteDlg::HandleInput(const InputEvent& e) {
-    if (e.kind == InputEvent::Kind::KeyDown) {
-        if (e.key == "Escape")
-            DIBBS_CrossClick();
-        else
-            TDIBFocusOrder::NavigateOrPress(container_, e.key,
-                                            [this](const InputEvent& click) { container_.handleInput(click); });
-        return;
-    }
-    InputEvent local = e;
-    local.x -= bounds().x;
-    local.y -= bounds().y;
-    container_.handleInput(local);
+    TDIBFocusOrder::DialogInput(container_, e, bounds().x, bounds().y, [this] { DIBBS_CrossClick(); });
 }
 
 } // namespace parlora
