@@ -88,8 +88,8 @@ std::string TForm_Quiz::CategoryPool(int category, bool firstWordsFilter, bool c
 }
 
 TForm_Quiz::TForm_Quiz(TForm_Main& main, std::string className, int gameKind, int help)
-    : TForm_Game(main, std::move(className)), wheelAnim_(main.dispatcher()), gameKind_(gameKind),
-      help_(help) {
+    : TForm_Game(main, std::move(className)), gameKind_(gameKind), help_(help),
+      wheelAnim_(main.dispatcher()) {
     std::vector<ImageItemSpec> items{
         {"Background", "Interface\\Memory\\QuizBG.png"},
         {"Card", "Interface\\Memory\\Card.png"},
