@@ -124,6 +124,15 @@ TForm_BodyEasy::TForm_BodyEasy(TForm_Main& main)
     jaws_[kMale] = &Element<TDIBImageStrip>("DIBIS_LeftJaw");
     jaws_[kFemale] = &Element<TDIBImageStrip>("DIBIS_RightJaw");
     spark_ = &Element<TDIBImageStrip>("DIBIS_Spark");
+    // The actors are part of the background here. An empty picture over each makes it a stop for
+    // the keyboard's focus; the press itself, by key or mouse, is taken on its way down in
+    // HandleInput, as before.
+    for (const auto& [name, area] :
+         {std::pair{"DIBI_MaleArea", kMaleArea}, std::pair{"DIBI_FemaleArea", kFemaleArea}}) {
+        auto& stop = container_.Create<TDIBImage>(name);
+        stop.SetBounds(area.x, area.y, area.w, area.h);
+        stop.OnClick = [](TCustomDIBControl&) {};
+    }
     film_ = std::make_unique<TKaCuedMCIMedia>(main_.platform().audioOut(), main_.dispatcher());
     film_->OnMediaComplete = [this] { KaStateList1.EndMedia(0); };
     film_->OnFrame = [this] { filmView_->Invalidate(); };

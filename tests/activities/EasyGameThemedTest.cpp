@@ -242,6 +242,31 @@ TEST_P(ThemedSeeded, BodyPartsComeInTheOrderAsked) {
     EXPECT_EQ(d.course.main->records()->GetScore(4, 2), 44);
 }
 
+TEST_P(ThemedSeeded, BodyActorsTakeTheKeysAsTheirClicks) {
+    Use(kGames[1]);
+    d.Open(38);
+    auto* body = As<TForm_BodyEasy>(d);
+    ASSERT_NE(body, nullptr);
+    ASSERT_TRUE(d.WaitForQuestion());
+    const int item = d.LastAskedItem();
+    // The actors are painted in the background; each still takes the focus, and a key press on
+    // one has that actor say the word again, as a click there does.
+    for (const char* who : {"Female", "Male"}) {
+        const std::string name = std::string("DIBI_") + who + "Area";
+        for (int i = 0; i < 20 && (!body->container().Focused() || body->container().Focused()->Name != name);
+             ++i)
+            d.course.Key("Tab");
+        ASSERT_NE(body->container().Focused(), nullptr);
+        ASSERT_EQ(body->container().Focused()->Name, name);
+        d.course.Key("Return");
+        std::string speaker;
+        EXPECT_EQ(d.LastAskedItem(&speaker), item);
+        EXPECT_EQ(speaker, std::string(1, who[0])) << who;
+        ASSERT_TRUE(d.WaitForQuestion());
+    }
+    EXPECT_EQ(body->question(), 1) << "saying the word again answers nothing";
+}
+
 TEST_P(ThemedSeeded, BodyWithoutItsFilmShowsTheErrorAndQuitLeaves) {
     Use(kGames[1]);
     d.Open(38, {"target=3", "source=1"},
