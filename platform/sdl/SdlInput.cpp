@@ -98,6 +98,11 @@ bool TranslateSdlInput(const SDL_Event& e, const ContentOrigin& origin, std::vec
         ev.key = SdlKeyName(e.key.keysym.sym);
         if (ev.key == "Tab" && (e.key.keysym.mod & KMOD_SHIFT)) ev.key = "Shift+Tab";
         if (ev.key.empty()) return true;
+        // A held key repeats when it moves (Tab, the arrows, BackSpace in a name), never when it
+        // presses: a child leaning on Return must not answer a game again and again.
+        if (e.type == SDL_KEYDOWN && e.key.repeat &&
+            (ev.key == "Return" || ev.key == "Space" || ev.key == "Escape" || ev.key == "F1"))
+            return true;
         out.push_back(std::move(ev));
         return true;
     case SDL_TEXTINPUT:

@@ -8,11 +8,12 @@ using namespace parlora;
 
 namespace {
 
-std::string KeyDownName(SDL_Keycode key, Uint16 mod) {
+std::string KeyDownName(SDL_Keycode key, Uint16 mod, bool repeat = false) {
     SDL_Event e{};
     e.type = SDL_KEYDOWN;
     e.key.keysym.sym = key;
     e.key.keysym.mod = mod;
+    e.key.repeat = repeat ? 1 : 0;
     std::vector<InputEvent> out;
     TranslateSdlInput(e, ContentOrigin{}, out);
     return out.size() == 1 && out[0].kind == InputEvent::Kind::KeyDown ? out[0].key : "(none)";
@@ -31,4 +32,14 @@ TEST(SdlNavigationKeys, ShiftTabIsItsOwnKeyAndTheOthersKeepTheirNames) {
     for (auto [key, name] : {std::pair{SDLK_LEFT, "Left"}, std::pair{SDLK_RIGHT, "Right"},
                              std::pair{SDLK_UP, "Up"}, std::pair{SDLK_DOWN, "Down"}})
         EXPECT_EQ(KeyDownName(key, KMOD_NONE), name);
+}
+
+TEST(SdlNavigationKeys, AHeldKeyRepeatsWhenItMovesAndNotWhenItPresses) {
+    for (auto [key, name] :
+         {std::pair{SDLK_TAB, "Tab"}, std::pair{SDLK_DOWN, "Down"}, std::pair{SDLK_BACKSPACE, "BackSpace"}})
+        EXPECT_EQ(KeyDownName(key, KMOD_NONE, true), name);
+    for (SDL_Keycode key : {SDLK_RETURN, SDLK_SPACE, SDLK_ESCAPE, SDLK_F1}) {
+        EXPECT_EQ(KeyDownName(key, KMOD_NONE, true), "(none)") << SDL_GetKeyName(key);
+        EXPECT_NE(KeyDownName(key, KMOD_NONE, false), "(none)") << SDL_GetKeyName(key);
+    }
 }
