@@ -71,8 +71,12 @@ void Load() {
         m.done = true;
         return;
     }
+    // Say where it was looked for: the reader can then see which installation is incomplete.
+    std::string places;
+    for (const fs::path& dir : Candidates())
+        places += (places.empty() ? "" : ", ") + dir.string();
     m.error = "Cannot load the media module " + std::string(MediaModuleFile) +
-              (tried.empty() ? ": it is not installed beside the program" : ": " + tried);
+              (tried.empty() ? ": it is in none of " + places : ": " + tried);
     m.done = true;
 }
 

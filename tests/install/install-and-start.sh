@@ -76,6 +76,8 @@ if (cd / && "${clean_env[@]}" "$prefix/bin/parlora-content" info "$mp3") >"$work
     grep -q " ms" "$work/info-away.txt"; then
     fail "an MP3 was read with the installed module moved away: $(cat "$work/info-away.txt")"
 fi
+grep -q "none of .*$prefix/lib/parlora" "$work/info-away.txt" ||
+    fail "the message does not say where the module was looked for: $(cat "$work/info-away.txt")"
 mv "$prefix/lib/parlora.away" "$prefix/lib/parlora"
 
 # 5. The installed course, started from its bin/ with no PARLORA_HOME, finds its home in
