@@ -66,17 +66,29 @@ void PictureCache::Pack(Stored& s) {
     s.packed.assign(scratch.get(), scratch.get() + n);
 }
 
+namespace {
+
+// The pixels of `packed`, a picture of width x height; null when the bytes do not give them back.
+// With no context (a helper thread of a prefetch) zstd makes its own.
+std::shared_ptr<const Surface> UnpackPixels(const std::vector<uint8_t>& packed, int width, int height,
+                                            ZSTD_DCtx* dctx) {
+    auto pixels = std::make_shared<Surface>();
+    pixels->resizeForOverwrite(width, height);
+    const size_t raw = PixelBytes(width, height);
+    const size_t n = dctx ? ZSTD_decompressDCtx(dctx, pixels->data(), raw, packed.data(), packed.size())
+                          : ZSTD_decompress(pixels->data(), raw, packed.data(), packed.size());
+    if (ZSTD_isError(n) || n != raw) return nullptr;
+    return pixels;
+}
+
+} // namespace
+
 bool PictureCache::Unpack(Stored& s) {
     if (!unpacker_) unpacker_ = ZSTD_createDCtx();
     auto* dctx = static_cast<ZSTD_DCtx*>(unpacker_);
     if (!dctx) return false;
-    auto pixels = std::make_shared<Surface>();
-    pixels->resizeForOverwrite(s.width, s.height);
-    const size_t raw = PixelBytes(s.width, s.height);
-    const size_t n = ZSTD_decompressDCtx(dctx, pixels->data(), raw, s.packed.data(), s.packed.size());
-    if (ZSTD_isError(n) || n != raw) return false;
-    s.entry.pixels = std::move(pixels);
-    return true;
+    s.entry.pixels = UnpackPixels(s.packed, s.width, s.height, dctx);
+    return s.entry.pixels != nullptr;
 }
 
 PictureCache::Key PictureCache::KeyFor(const std::string& path) {
@@ -185,11 +197,7 @@ PictureCache::Held PictureCache::Prefetch(const std::vector<std::string>& paths)
                     j.masked = e.masked;
                     continue;
                 }
-                auto pixels = std::make_shared<Surface>();
-                pixels->resizeForOverwrite(j.width, j.height);
-                const size_t raw = PixelBytes(j.width, j.height);
-                const size_t n = ZSTD_decompress(pixels->data(), raw, j.packed.data(), j.packed.size());
-                if (!ZSTD_isError(n) && n == raw) j.pixels = std::move(pixels);
+                j.pixels = UnpackPixels(j.packed, j.width, j.height, nullptr);
             } catch (const std::exception&) {
             }
         }

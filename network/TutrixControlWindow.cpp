@@ -450,18 +450,19 @@ void TTutrixControlWindow::SendRect(const Rect& area, const Surface& frame) {
     Report(&TutrixStub::SendUpdateRect, request);
 }
 
+void TTutrixControlWindow::SendScreenWindow(const Rect& window) {
+    if (lost_) return;
+    pb::ScreenWindow request; // the picture's own left and top are 0
+    request.set_x(window.x);
+    request.set_y(window.y);
+    request.set_width(1024);
+    request.set_height(768);
+    Report(&TutrixStub::SetScreenWindow, request);
+}
+
 void TTutrixControlWindow::ReportScreen(const Surface& frame) {
     Rect window = ScreenRect();
-    if (!lost_) {
-        pb::ScreenWindow request;
-        request.set_x(window.x);
-        request.set_y(window.y);
-        request.set_left(0);
-        request.set_top(0);
-        request.set_width(1024);
-        request.set_height(768);
-        Report(&TutrixStub::SetScreenWindow, request);
-    }
+    SendScreenWindow(window);
     SendRect({0, 0, 1024, 768}, frame);
     lastWindow_ = window;
 }
@@ -490,14 +491,7 @@ void TTutrixControlWindow::PaintTrap(const Rect& area, const Surface& frame) {
     Rect window = ScreenRect();
     if (window.x != lastWindow_.x || window.y != lastWindow_.y) {
         Log("PaintTrap winrect = %d, %d, %d, %d", window.x, window.y, window.right(), window.bottom());
-        if (!lost_) {
-            pb::ScreenWindow request;
-            request.set_x(window.x);
-            request.set_y(window.y);
-            request.set_width(1024);
-            request.set_height(768);
-            Report(&TutrixStub::SetScreenWindow, request);
-        }
+        SendScreenWindow(window);
         lastWindow_ = window;
     }
     if (inTransition_) {

@@ -107,6 +107,8 @@ class TTutrixControlWindow : public INetworkClient, public IRemoteProfile {
     void StopReader();
     void SendRect(const Rect& area, const Surface& frame);
     void ReportScreen(const Surface& frame);
+    // Where the window stands on the pupil's screen, when the manager is there to hear it.
+    void SendScreenWindow(const Rect& window);
     Rect ScreenRect() const;
 
     TForm_Main& main_;

@@ -2,6 +2,7 @@
 // reaches, and where a click on the scaled picture lands in the frame.
 #include "platform/sdl/FrameScaler.h"
 #include "platform/sdl/SdlInput.h"
+#include "tests/platform_sdl/SdlEvents.h"
 
 #include <gtest/gtest.h>
 
@@ -139,7 +140,8 @@ TEST(FrameScaler, WideVectorsGiveTheSamePixelsAsSse2) {
         ASSERT_TRUE(wide.wideVectors());
         for (FrameScaler* s : {&wide, &narrow})
             s->place(1024, 768, ow, oh);
-        EXPECT_EQ(LargestDifference(ScaleWhole(wide, frame), ScaleWhole(narrow, frame)), 0) << ow << " x " << oh;
+        EXPECT_EQ(LargestDifference(ScaleWhole(wide, frame), ScaleWhole(narrow, frame)), 0)
+            << ow << " x " << oh;
         const Rect t = wide.target();
         const Rect part{t.x + 3, t.y + 5, t.w / 3 + 1, t.h / 4};
         Surface a(ow, oh, 0xFF000000u), b(ow, oh, 0xFF000000u);
@@ -240,12 +242,7 @@ TEST(SdlInput, PressesOnTheBarsGoNowhere) {
     // 1920 x 1080: the frame fills x 240 to 1680.
     ContentOrigin origin{240, 0, 1.0f, 1440, 1080, 1024, 768};
     std::vector<InputEvent> out;
-    SDL_Event e{};
-    e.type = SDL_MOUSEBUTTONDOWN;
-    e.button.button = SDL_BUTTON_LEFT;
-    e.button.clicks = 1;
-    e.button.x = 100;
-    e.button.y = 540;
+    SDL_Event e = test::LeftPress(100, 540);
     EXPECT_TRUE(TranslateSdlInput(e, origin, out));
     EXPECT_TRUE(out.empty());
 

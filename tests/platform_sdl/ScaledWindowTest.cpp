@@ -2,6 +2,7 @@
 // scaled with black bars, changed rectangles keep the picture equal to a whole scale, and a window
 // of the frame's own size still gets the frame pixel for pixel.
 #include "platform/sdl/SdlPlatform.h"
+#include "tests/platform_sdl/SdlEvents.h"
 
 #include <gtest/gtest.h>
 
@@ -123,12 +124,7 @@ TEST_F(DummyVideo, ResizedWindowShowsTheFrameScaledAndChangesFollow) {
         // The pointer over the frame's (512, 650) comes back as that point.
         const Rect t = display.scaler().target();
         std::vector<InputEvent> out;
-        SDL_Event e{};
-        e.type = SDL_MOUSEBUTTONDOWN;
-        e.button.button = SDL_BUTTON_LEFT;
-        e.button.clicks = 1;
-        e.button.x = t.x + int(512.5 * t.w / 1024);
-        e.button.y = t.y + int(650.5 * t.h / 768);
+        SDL_Event e = test::LeftPress(t.x + int(512.5 * t.w / 1024), t.y + int(650.5 * t.h / 768));
         TranslateSdlInput(e, display.origin(), out);
         ASSERT_EQ(out.size(), 1u);
         EXPECT_EQ(out[0].x, 512);

@@ -3,6 +3,7 @@
 #include "platform/Dispatcher.h"
 #include "platform/sdl/SdlInput.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "tests/platform_sdl/SdlEvents.h"
 
 #include <gtest/gtest.h>
 
@@ -30,12 +31,7 @@ TEST(SdlInput, KeyNamesAndClicks) {
 TEST(SdlInput, MouseIsPlacedInTheContent) {
     ContentOrigin origin{448, 156, 1.0f};
     std::vector<InputEvent> out;
-    SDL_Event e{};
-    e.type = SDL_MOUSEBUTTONDOWN;
-    e.button.button = SDL_BUTTON_LEFT;
-    e.button.clicks = 2;
-    e.button.x = 460;
-    e.button.y = 200;
+    SDL_Event e = test::LeftPress(460, 200, 2);
     ASSERT_TRUE(TranslateSdlInput(e, origin, out));
     ASSERT_EQ(out.size(), 1u);
     EXPECT_TRUE(out[0].isLeftDown());
