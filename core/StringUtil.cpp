@@ -1,5 +1,6 @@
 #include "core/StringUtil.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
@@ -115,6 +116,53 @@ std::string IReplaceAll(std::string_view s, std::string_view from, std::string_v
         pos = hit + from.size();
     }
     out.append(s.substr(pos));
+    return out;
+}
+
+std::string EscapeControls(std::string_view s, size_t limit) {
+    std::string out;
+    size_t end = std::min(s.size(), limit);
+    // A cut never splits a character.
+    for (int back = 0; back < 3 && end > 0 && end < s.size() && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80;
+         ++back)
+        --end;
+    out.reserve(end + 8);
+    char hex[12];
+    for (size_t i = 0; i < end; ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c < 0x20 || c == 0x7F) {
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else if (c < 0x80) {
+            out += char(c);
+        } else {
+            // A byte that does not begin a whole UTF-8 character is written as its value: a
+            // terminal in an 8-bit mode takes a lone 0x9B as an escape sequence's start.
+            size_t len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+            bool whole = len > 0 && c >= 0xC2 && c <= 0xF4 && i + len <= end;
+            for (size_t k = 1; whole && k < len; ++k)
+                whole = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
+            if (!whole) {
+                std::snprintf(hex, sizeof hex, "\\x%02X", c);
+                out += hex;
+            } else if (c == 0xC2 && static_cast<unsigned char>(s[i + 1]) < 0xA0) {
+                // U+0080..U+009F: terminals take some of them as escape sequences.
+                std::snprintf(hex, sizeof hex, "\\u{%02X}", static_cast<unsigned char>(s[i + 1]));
+                out += hex;
+                i += 1;
+            } else {
+                out.append(s.substr(i, len));
+                i += len - 1;
+            }
+        }
+    }
+    if (end < s.size()) out += "...";
     return out;
 }
 

@@ -21,5 +21,9 @@ int ParseIntOr(std::string_view s, int fallback);
 std::vector<std::string> Split(std::string_view s, char sep);
 // Replaces every occurrence of `from`, ignoring ASCII letter case.
 std::string IReplaceAll(std::string_view s, std::string_view from, std::string_view to);
+// Text from someone else made safe to print on a terminal or in a log: control characters (C0,
+// DEL, and the C1 range of UTF-8) become \n, \t, \xNN or \u{NN}, a backslash \\; at most `limit`
+// bytes of the text are kept, and a cut is marked with "...".
+std::string EscapeControls(std::string_view s, size_t limit = std::string::npos);
 
 } // namespace parlora

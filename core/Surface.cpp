@@ -65,20 +65,45 @@ void Surface::copyFrom(const Surface& src, const Rect& srcRect, int dx, int dy) 
         std::memcpy(row(d.y + y) + d.x, src.row(sy + y) + sx, size_t(d.w) * 4);
 }
 
-void Surface::savePng(const std::string& path) const {
-    if (empty()) throw AppError("Cannot save an empty picture to " + path);
-    // Written opaque: the screen has no transparency.
-    cairo_surface_t* cs = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width_, height_);
+namespace {
+
+// Written opaque: the screen has no transparency.
+cairo_surface_t* OpaqueCopy(const Surface& s) {
+    cairo_surface_t* cs = cairo_image_surface_create(CAIRO_FORMAT_RGB24, s.width(), s.height());
     cairo_surface_flush(cs);
     unsigned char* dst = cairo_image_surface_get_data(cs);
     int stride = cairo_image_surface_get_stride(cs);
-    for (int y = 0; y < height_; ++y)
-        std::memcpy(dst + size_t(y) * stride, row(y), size_t(width_) * 4);
+    for (int y = 0; y < s.height(); ++y)
+        std::memcpy(dst + size_t(y) * stride, s.row(y), size_t(s.width()) * 4);
     cairo_surface_mark_dirty(cs);
+    return cs;
+}
+
+} // namespace
+
+void Surface::savePng(const std::string& path) const {
+    if (empty()) throw AppError("Cannot save an empty picture to " + path);
+    cairo_surface_t* cs = OpaqueCopy(*this);
     cairo_status_t st = cairo_surface_write_to_png(cs, path.c_str());
     cairo_surface_destroy(cs);
     if (st != CAIRO_STATUS_SUCCESS)
         throw AppError("Cannot write picture " + path + ": " + cairo_status_to_string(st));
+}
+
+std::string Surface::encodePng() const {
+    if (empty()) throw AppError("Cannot encode an empty picture");
+    cairo_surface_t* cs = OpaqueCopy(*this);
+    std::string png;
+    cairo_status_t st = cairo_surface_write_to_png_stream(
+        cs,
+        [](void* closure, const unsigned char* data, unsigned int length) {
+            static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+            return CAIRO_STATUS_SUCCESS;
+        },
+        &png);
+    cairo_surface_destroy(cs);
+    if (st != CAIRO_STATUS_SUCCESS) throw AppError(std::string("Cannot encode picture: ") + cairo_status_to_string(st));
+    return png;
 }
 
 } // namespace parlora

@@ -67,6 +67,8 @@ class Surface {
 
     // PNG output for screenshots and golden pictures; throws AppError on failure.
     void savePng(const std::string& path) const;
+    // The same PNG, in memory: no file to be planted or read back.
+    std::string encodePng() const;
 
   private:
     int width_ = 0, height_ = 0;
