@@ -268,10 +268,11 @@ void TForm_Start::SetUpStartView() {
     } else {
         ShowLanguageList(false);
     }
-    if (main_.options().network) {
-        LoadPicture("StartMask", f.ProgramDir + "\\NetInterface\\StartMask.png");
-        Element<TDIBImage>("DIBI_StartMask").SetVisible(true);
-    }
+    // The classroom mark over the disc is optional content: a course without it starts the same.
+    std::string startMask = f.ProgramDir + "\\NetInterface\\StartMask.png";
+    bool mask = main_.options().network && PathResolver::IsFile(startMask);
+    if (mask) LoadPicture("StartMask", startMask);
+    Element<TDIBImage>("DIBI_StartMask").SetVisible(mask);
     ExportElementsFollow(false);
 }
 

@@ -4,7 +4,9 @@
 #include "core/PathResolver.h"
 #include "core/ProfileFile.h"
 #include "core/StringUtil.h"
+#include "network/PupilKey.h"
 #include "network/classroom.grpc.pb.h"
+#include "platform/XdgFolders.h"
 #include "shell/FormMain.h"
 #include "shell/RecordsStore.h"
 
@@ -47,11 +49,16 @@ TClassroomLink TClassroomLink::Find(const std::string& configFile, int pupil) {
     link.address = EnvOr("PARLORA_CLASSROOM", config("Server"));
     link.token = EnvOr("PARLORA_CLASSROOM_TOKEN", config("Token"));
     link.caFile = EnvOr("PARLORA_CLASSROOM_CA", config("Certificate"));
+    link.code = EnvOr("PARLORA_CLASSROOM_CODE", config("Code"));
+    std::string data = XdgDataHome();
+    if (!data.empty()) link.folder = data + "/Lingwell/ParloraPlus/Classroom";
     return link;
 }
 
 TTutrixControlWindow::TTutrixControlWindow(TForm_Main& main, TClassroomLink link)
-    : main_(main), link_(std::move(link)) {}
+    : main_(main), link_(std::move(link)),
+      outbox_(link_.folder.empty() ? std::string() : link_.folder + "/outbox.txt",
+              [this](const std::string& line) { Note(line); }) {}
 
 TTutrixControlWindow::~TTutrixControlWindow() {
     StopReader();
@@ -67,6 +74,14 @@ void TTutrixControlWindow::Log(const char* fmt, ...) {
     main_.DebugLog(buf);
 }
 
+void TTutrixControlWindow::Note(const std::string& line) {
+    if (main_.config().IsLoaded()) {
+        main_.DebugLog(line);
+        return;
+    }
+    main_.dispatcher().post(lifetime_.guard(), [this, line] { main_.DebugLog(line); });
+}
+
 void TTutrixControlWindow::RequireConnection() const {
     if (!connected_) throw AppError(kNotConnected);
 }
@@ -74,7 +89,7 @@ void TTutrixControlWindow::RequireConnection() const {
 void TTutrixControlWindow::Prepare(grpc::ClientContext& context) const {
     context.set_deadline(std::chrono::system_clock::now() + kCallDeadline);
     context.AddMetadata("parlora-token", link_.token);
-    context.AddMetadata("parlora-pupil", std::to_string(link_.pupil));
+    context.AddMetadata("parlora-key", key_);
 }
 
 static bool ManagerGone(const grpc::Status& status) {
@@ -160,6 +175,7 @@ bool TTutrixControlWindow::Connect() {
             shared_ = std::make_shared<Shared>();
             shared_->stub = pb::CallTutrix::NewStub(channel_);
         }
+        if (key_.empty()) FindKey();
         grpc::ClientContext context;
         Prepare(context);
         pb::Empty reply;
@@ -178,7 +194,128 @@ bool TTutrixControlWindow::Connect() {
     connected_ = true;
     lost_ = false;
     StartReader();
+    // A course closed while the manager was away delivers what it kept now.
+    SendOutbox();
     return true;
+}
+
+void TTutrixControlWindow::FindKey() {
+    if (link_.folder.empty())
+        throw AppError("there is no folder to keep this computer's classroom key in (neither XDG_DATA_HOME "
+                       "nor HOME is set)");
+    if (!MakeClassroomFolder(link_.folder))
+        throw AppError("this computer's classroom key cannot be kept in " + link_.folder +
+                       ": it is not a folder of this user's own");
+    // Temporary files of a rewrite that a crash interrupted (a minute old: not one in flight).
+    RemoveLeftoverWrites(link_.folder, "", "", 60);
+    std::string file = link_.folder + "/pupil.key";
+    std::string why;
+    std::optional<TStoredKey> stored = ReadPupilKey(file, why);
+    if (!why.empty()) Note("Classroom key " + file + " not used: " + why);
+    std::string code = Trim(link_.code);
+    if (!code.empty() && (!stored || stored->code != code)) {
+        stored = Join(code);
+        if (!WritePupilKey(file, *stored, why)) {
+            // The code is spent: without the key kept, the next start needs a new one.
+            std::string text = "This computer's classroom key could not be kept in " + file + " (" + why +
+                               "). The course goes on; its next start needs a new enrolment code.";
+            Note(text);
+            main_.dispatcher().post(lifetime_.guard(), [this, text] {
+                main_.ShowAppMessage(text, MsgKind::Warning, -1, {MsgButton::OK});
+            });
+        }
+    }
+    if (!stored)
+        throw AppError("this computer has not joined the class yet: ask the teacher for an enrolment code "
+                       "(parlora-classroom enrol) and give it as PARLORA_CLASSROOM_CODE, or as Code= under "
+                       "[Classroom] in the configuration file");
+    key_ = stored->key;
+
+    outbox_.Load();
+    int pupil = KeyPupil(key_);
+    if (!outbox_.empty() && outbox_.pupil() != 0 && pupil != 0 && outbox_.pupil() != pupil) {
+        // Another pupil's results must not be reported as this one's.
+        Note(Format("Classroom outbox: %zu entries of pupil %d dropped, this computer is pupil %d now",
+                    outbox_.size(), outbox_.pupil(), pupil));
+        outbox_.Clear();
+    }
+    outbox_.SetPupil(pupil);
+}
+
+TStoredKey TTutrixControlWindow::Join(const std::string& code) {
+    grpc::ClientContext context;
+    context.set_deadline(std::chrono::system_clock::now() + kCallDeadline);
+    context.AddMetadata("parlora-token", link_.token);
+    pb::JoinRequest request;
+    request.set_code(code);
+    pb::JoinReply reply;
+    grpc::Status status = shared_->stub->Join(&context, request, &reply);
+    if (!status.ok()) {
+        if (ManagerGone(status))
+            throw AppError("the classroom manager at " + link_.address + " does not answer (" +
+                           Reason(status) + ")");
+        throw AppError("the classroom manager refused this computer: " + status.error_message());
+    }
+    if (!PlausibleKey(reply.key())) throw AppError("the classroom manager's answer holds no usable key");
+    Note(Format("Joined the class as pupil %d (%s)", reply.pupil(),
+                EscapeControls(reply.student(), 80).c_str()));
+    if (link_.pupil != 0 && reply.pupil() != link_.pupil)
+        Note(Format("The course was started as pupil %d; the enrolment code makes it pupil %d", link_.pupil,
+                    reply.pupil()));
+    return {reply.key(), code};
+}
+
+bool TTutrixControlWindow::SendOutbox() {
+    if (outbox_.empty()) return true;
+    Log("Sending %zu kept entries", outbox_.size());
+    while (!outbox_.empty()) {
+        const TClassroomOutbox::Entry& e = outbox_.entries().front();
+        grpc::ClientContext context;
+        Prepare(context);
+        pb::Empty reply;
+        grpc::Status status;
+        switch (e.kind) {
+        case TClassroomOutbox::Kind::Write: {
+            pb::ProfileWrite request;
+            request.set_section(e.section);
+            request.set_key(e.key);
+            request.set_value(e.value);
+            status = shared_->stub->WriteRemoteProfileString(&context, request, &reply);
+            break;
+        }
+        case TClassroomOutbox::Kind::End: {
+            pb::EndActivity request;
+            request.set_activity(e.first);
+            request.set_score(e.second);
+            status = shared_->stub->SendEndActivity(&context, request, &reply);
+            break;
+        }
+        case TClassroomOutbox::Kind::Score: {
+            pb::Score request;
+            request.set_score(e.first);
+            request.set_award_level(e.second);
+            status = shared_->stub->SendScore(&context, request, &reply);
+            break;
+        }
+        }
+        if (!status.ok()) {
+            // Gone again, or no longer taking this computer's key: the rest waits for the next time.
+            if (ManagerGone(status) || status.error_code() == grpc::StatusCode::UNAUTHENTICATED) {
+                MarkLost(Reason(status));
+                return false;
+            }
+            // Refused for good: sending it again would be refused again.
+            Note("The classroom manager refused a kept " + TClassroomOutbox::Describe(e) + ": " +
+                 Reason(status));
+        }
+        outbox_.DropFront();
+    }
+    return true;
+}
+
+void TTutrixControlWindow::Keep(TClassroomOutbox::Entry entry) {
+    Log("Kept for the manager's return: %s", TClassroomOutbox::Describe(entry).c_str());
+    outbox_.Add(std::move(entry));
 }
 
 void TTutrixControlWindow::StartReader() {
@@ -190,15 +327,15 @@ void TTutrixControlWindow::StartReader() {
     std::shared_ptr<Shared> shared = shared_;
     Dispatcher* dispatcher = &main_.dispatcher();
     Guard guard = lifetime_.guard();
-    TClassroomLink link = link_;
+    std::string token = link_.token, key = key_;
     TTutrixControlWindow* self = this; // reached only through messages that its guard drops once it has gone
-    reader_ = std::thread([shared, dispatcher, guard, link, self] {
+    reader_ = std::thread([shared, dispatcher, guard, token, key, self] {
         // Reads until told to stop; a broken stream is opened again after a short pause, and the
         // manager's first message on a new stream says it is there again.
         while (true) {
             grpc::ClientContext context;
-            context.AddMetadata("parlora-token", link.token);
-            context.AddMetadata("parlora-pupil", std::to_string(link.pupil));
+            context.AddMetadata("parlora-token", token);
+            context.AddMetadata("parlora-key", key);
             {
                 std::lock_guard<std::mutex> lock(shared->mutex);
                 if (shared->stop) return;
@@ -241,20 +378,16 @@ void TTutrixControlWindow::Reconnect() {
     grpc::ClientContext context;
     Prepare(context);
     pb::Empty reply;
-    if (!shared_->stub->Connect(&context, pb::Empty(), &reply).ok()) return;
+    grpc::Status status = shared_->stub->Connect(&context, pb::Empty(), &reply);
+    if (!status.ok()) {
+        if (!ManagerGone(status))
+            Note("The classroom manager is back but refused this computer: " + Reason(status));
+        return;
+    }
     lost_ = false;
     main_.DebugLog("Classroom manager back");
     // What it missed while it was away, in the order it was done.
-    std::vector<Write> writes = std::move(pending_);
-    pending_.clear();
-    for (size_t i = 0; i < writes.size(); ++i) {
-        WriteRemoteProfileString(writes[i].section, writes[i].key, writes[i].value);
-        if (lost_) {
-            // Gone again: the rest waits for the next time.
-            pending_.insert(pending_.end(), writes.begin() + long(i) + 1, writes.end());
-            return;
-        }
-    }
+    if (!SendOutbox()) return;
     // The activity goes on: the manager learns it again, with the score it has reached so far.
     if (activity_ != 0) {
         int score = localQuizScore_;
@@ -338,12 +471,8 @@ std::string TTutrixControlWindow::GetRemoteProfileString(const std::string& sect
             return reply.value();
     }
     // While the manager is away, what we wrote since wins, then the default.
-    for (auto it = pending_.rbegin(); it != pending_.rend(); ++it) {
-        if (!IEquals(it->section, section)) continue;
-        if (it->key.empty() && it->value.empty()) return fallback;
-        if (IEquals(it->key, key)) return it->value.empty() ? fallback : it->value;
-    }
-    return fallback;
+    std::optional<std::string> written = outbox_.Written(section, key);
+    return written && !written->empty() ? *written : fallback;
 }
 
 void TTutrixControlWindow::WriteRemoteProfileString(const std::string& section, const std::string& key,
@@ -358,7 +487,7 @@ void TTutrixControlWindow::WriteRemoteProfileString(const std::string& section, 
         // The manager answers once the value is committed; only then is it safe with it.
         if (Report(&TutrixStub::WriteRemoteProfileString, request)) return;
     }
-    pending_.push_back({section, key, value});
+    Keep({TClassroomOutbox::Kind::Write, section, key, value});
 }
 
 void TTutrixControlWindow::SendStartActivity(int activity) {
@@ -376,21 +505,25 @@ void TTutrixControlWindow::SendEndActivity(int activity, int score) {
     Log("SendEndActivity %d, %d", activity, score);
     RequireConnection();
     activity_ = 0;
-    if (lost_) return;
-    pb::EndActivity request;
-    request.set_activity(activity);
-    request.set_score(score);
-    Report(&TutrixStub::SendEndActivity, request);
+    if (!lost_) {
+        pb::EndActivity request;
+        request.set_activity(activity);
+        request.set_score(score);
+        if (Report(&TutrixStub::SendEndActivity, request)) return;
+    }
+    Keep({TClassroomOutbox::Kind::End, {}, {}, {}, activity, score});
 }
 
 void TTutrixControlWindow::SendScore(int score, int awardLevel) {
     Log("SendScore %d %d", score, awardLevel);
     RequireConnection();
-    if (lost_) return;
-    pb::Score request;
-    request.set_score(score);
-    request.set_award_level(awardLevel);
-    Report(&TutrixStub::SendScore, request);
+    if (!lost_) {
+        pb::Score request;
+        request.set_score(score);
+        request.set_award_level(awardLevel);
+        if (Report(&TutrixStub::SendScore, request)) return;
+    }
+    Keep({TClassroomOutbox::Kind::Score, {}, {}, {}, score, awardLevel});
 }
 
 int TTutrixControlWindow::GetQuizScore() {

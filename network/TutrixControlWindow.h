@@ -3,6 +3,7 @@
 // one object, on the UI thread, each with a short deadline; the manager's commands arrive on a
 // stream read by a background thread that only posts them to the UI dispatcher, where they are
 // handled between other messages.
+#include "network/ClassroomOutbox.h"
 #include "platform/Dispatcher.h"
 #include "shell/NetworkClient.h"
 #include "shell/RemoteProfile.h"
@@ -30,16 +31,23 @@ class Empty;
 } // namespace classroom
 
 class TForm_Main;
+struct TStoredKey;
 
 // Where the manager is and how to prove we belong to the class.
 struct TClassroomLink {
     std::string address; // host:port
     std::string token;
     std::string caFile; // a certificate (PEM) that the manager's must chain to: TLS; empty: plain
-    int pupil = 0;
+    int pupil = 0;      // the course's remote=N; the manager knows the pupil from its key
+    // A one-time enrolment code from the teacher: joins the class when this computer has no key
+    // for it yet.
+    std::string code;
+    // Where this computer keeps its key (pupil.key) and what waits for the manager (outbox.txt).
+    std::string folder;
 
-    // The environment (PARLORA_CLASSROOM, PARLORA_CLASSROOM_TOKEN, PARLORA_CLASSROOM_CA) over the
-    // section "Classroom" (Server, Token, Certificate) of the course's configuration file.
+    // The environment (PARLORA_CLASSROOM, PARLORA_CLASSROOM_TOKEN, PARLORA_CLASSROOM_CA,
+    // PARLORA_CLASSROOM_CODE) over the section "Classroom" (Server, Token, Certificate, Code) of the
+    // course's configuration file; the folder is this user's data folder's Lingwell/ParloraPlus/Classroom.
     static TClassroomLink Find(const std::string& configFile, int pupil);
 };
 
@@ -81,18 +89,29 @@ class TTutrixControlWindow : public INetworkClient, public IRemoteProfile {
     void HandleCommand(int kind, int first, int second);
 
     bool connected() const { return connected_; }
-    // The manager stopped answering; reports wait, record writes are kept until it is back.
+    // The manager stopped answering; record writes and reports wait in the outbox until it is back.
     bool lost() const { return lost_; }
     bool screenMonitoring() const { return screenMonitoring_; }
     bool soundForwarding() const { return soundForwarding_; }
-    size_t pendingWrites() const { return pending_.size(); }
+    const TClassroomOutbox& outbox() const { return outbox_; }
 
   private:
     struct Shared;
     enum class Kind { Needed, Report };
 
     void Log(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    // A line for the debug log whatever NetDebug says; before the configuration is read it waits
+    // for it.
+    void Note(const std::string& line);
     void RequireConnection() const;
+    // This computer's key: the stored one, or a new one for the link's enrolment code. Throws with
+    // the reason when there is none.
+    void FindKey();
+    TStoredKey Join(const std::string& code);
+    // Sends what waited, oldest first, each entry leaving the outbox once the manager has it; an
+    // entry the manager refuses is logged and dropped. False when the manager went away again.
+    bool SendOutbox();
+    void Keep(TClassroomOutbox::Entry entry);
     void Prepare(grpc::ClientContext& context) const;
     // true when the call went through; a refused call raises; a manager that does not answer
     // makes the link lost (Needed calls then raise too).
@@ -127,10 +146,8 @@ class TTutrixControlWindow : public INetworkClient, public IRemoteProfile {
     Rect pending_rect_{0, 0, 0, 0};
     int activity_ = 0;
     int localQuizScore_ = 0;
-    struct Write {
-        std::string section, key, value;
-    };
-    std::vector<Write> pending_;
+    std::string key_; // this computer's key, once found
+    TClassroomOutbox outbox_;
 };
 
 } // namespace parlora

@@ -24,6 +24,8 @@ packages=(
   # classroom mode: gRPC and protobuf, the manager's SQLite and PostgreSQL stores, and a PostgreSQL
   # server for the tests that start their own
   libgrpc++-dev protobuf-compiler-grpc libprotobuf-dev protobuf-compiler libsqlite3-dev libpq-dev postgresql
+  # the TLS test makes its own certificate authorities
+  openssl
   # installing and packaging: desktop and AppStream checkers, manual pages, lintian, a clean root
   desktop-file-utils appstream-util man-db lintian debootstrap
 )

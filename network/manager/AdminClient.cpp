@@ -105,4 +105,15 @@ std::vector<std::string> TAdminClient::Log(int pupil) {
     return {reply.lines().begin(), reply.lines().end()};
 }
 
+std::vector<EnrolCode> TAdminClient::Enrol(const std::vector<int>& pupils) {
+    grpc::ClientContext c;
+    Prepare(c);
+    EnrolRequest r;
+    for (int n : pupils)
+        r.add_pupils(n);
+    EnrolCodes reply;
+    Check(stub_->Enrol(&c, r, &reply));
+    return {reply.codes().begin(), reply.codes().end()};
+}
+
 } // namespace parlora::classroom

@@ -20,6 +20,7 @@ class TAdminClient {
     int ShutDown();
     std::string ScreenPng(int pupil);
     std::vector<std::string> Log(int pupil);
+    std::vector<EnrolCode> Enrol(const std::vector<int>& pupils);
 
   private:
     void Prepare(grpc::ClientContext& context) const;

@@ -1,27 +1,36 @@
 #include "network/manager/ClassroomServer.h"
 
+#include "core/StringUtil.h"
 #include "core/Surface.h"
 #include "network/classroom.grpc.pb.h"
+#include "network/manager/PupilCredentials.h"
 
 #include <grpcpp/grpcpp.h>
+#include <grpcpp/resource_quota.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
-#include <filesystem>
 #include <fstream>
+#include <limits>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace parlora::classroom {
 
 namespace {
 
-constexpr size_t kLogLines = 5000;
+constexpr size_t kLogLine = 300;      // bytes of one call-log line, after escaping
+constexpr size_t kMaxSectionOrKey = 256;
+constexpr size_t kMaxValue = 16 * 1024;
+constexpr size_t kMaxQueue = 256;     // commands waiting for one pupil
+constexpr int kRefusedLines = 10;     // lines about refused calls per window, on stderr
+constexpr auto kRefusedWindow = std::chrono::seconds(10);
 
 std::string ReadWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -31,18 +40,24 @@ std::string ReadWhole(const std::string& path) {
     return s.str();
 }
 
-// Equal texts, in a time that does not tell how much of a wrong token was right.
+// Tokens of any length, compared through their hashes: the time taken tells nothing of either.
 bool SameToken(const std::string& a, const std::string& b) {
-    unsigned diff = unsigned(a.size() ^ b.size());
-    for (size_t i = 0; i < a.size(); ++i)
-        diff |= unsigned(char(a[i] ^ (i < b.size() ? b[i] : 0)));
-    return diff == 0;
+    return SameSecret(Sha256Hex(a), Sha256Hex(b));
 }
 
 std::string Metadata(grpc::ServerContext* context, const char* name) {
     auto range = context->client_metadata().equal_range(name);
     if (range.first == range.second) return "";
     return std::string(range.first->second.data(), range.first->second.size());
+}
+
+long long Now() {
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+int Saturated(long long v) {
+    return int(std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 } // namespace
@@ -60,9 +75,13 @@ struct TPupilState {
     std::deque<Command> queue;
     uint64_t stream = 0; // the newest command stream; older ones end
     bool streaming = false;
-    Surface screen{1024, 768};
-    bool hasScreen = false;
+    int streamsReplaced = 0;
+    std::unique_ptr<Surface> screen; // made with the first picture the pupil sends
     std::deque<std::string> log;
+    size_t logBytes = 0;
+    std::string keyHash;  // the hash of this pupil's key; empty: not enrolled
+    std::string codeHash; // an enrolment code not used yet
+    long long codeExpires = 0;
 };
 
 struct TClassroomServer::State {
@@ -70,35 +89,36 @@ struct TClassroomServer::State {
     IProfileStore* store = nullptr;
     std::mutex mutex;
     std::condition_variable changed;
+    // Made from the roster once: a call can neither add a pupil nor make one grow.
     std::map<int, TPupilState> pupils;
     uint64_t streams = 0;
+    int openStreams = 0;
     std::atomic<bool> stopping{false};
+    // Refused calls are told on stderr at a bounded rate: a flood of them must not become one.
+    std::mutex refusedMutex;
+    std::chrono::steady_clock::time_point refusedSince{};
+    int refusedShown = 0;
+    long long refusedHidden = 0;
 
-    TPupilState& PupilLocked(int n) {
-        TPupilState& p = pupils[n];
-        if (p.number == 0) {
-            p.number = n;
-            auto it = options.roster.find(n);
-            if (it != options.roster.end()) {
-                p.student = it->second.student;
-                p.target = it->second.target ? it->second.target : options.defaultTarget;
-            } else {
-                p.student = "Pupil " + std::to_string(n);
-                p.target = options.defaultTarget;
-            }
-        }
-        return p;
+    TPupilState* FindLocked(int n) {
+        auto it = pupils.find(n);
+        return it == pupils.end() ? nullptr : &it->second;
     }
-    void LogLocked(TPupilState& p, std::string line) {
-        p.log.push_back(std::move(line));
-        while (p.log.size() > kLogLines)
+    void LogLocked(TPupilState& p, const std::string& line) {
+        // Pupils' texts are escaped here, once: the log goes to the teacher's terminal.
+        std::string safe = EscapeControls(line, kLogLine);
+        p.logBytes += safe.size();
+        p.log.push_back(std::move(safe));
+        while (p.logBytes > options.logBytes && !p.log.empty()) {
+            p.logBytes -= p.log.front().size();
             p.log.pop_front();
+        }
     }
     int Send(int pupil, const Command& c) {
         std::lock_guard<std::mutex> lock(mutex);
         int sent = 0;
         for (auto& [n, p] : pupils) {
-            if ((pupil == 0 || n == pupil) && p.connected && !p.lost) {
+            if ((pupil == 0 || n == pupil) && p.connected && !p.lost && p.queue.size() < kMaxQueue) {
                 p.queue.push_back(c);
                 ++sent;
             }
@@ -106,33 +126,55 @@ struct TClassroomServer::State {
         changed.notify_all();
         return sent;
     }
+    void Tell(const std::string& line) {
+        if (options.quiet) return;
+        std::lock_guard<std::mutex> lock(refusedMutex);
+        auto now = std::chrono::steady_clock::now();
+        if (now - refusedSince >= kRefusedWindow) {
+            if (refusedHidden > 0)
+                std::fprintf(stderr, "parlora-classroom: %lld more refused calls not shown\n", refusedHidden);
+            refusedSince = now;
+            refusedShown = 0;
+            refusedHidden = 0;
+        }
+        if (refusedShown >= kRefusedLines) {
+            ++refusedHidden;
+            return;
+        }
+        ++refusedShown;
+        std::fprintf(stderr, "parlora-classroom: %s\n", EscapeControls(line, 400).c_str());
+    }
 };
 
 namespace {
 
 using State = TClassroomServer::State;
 
-grpc::Status Refused(State& s, grpc::ServerContext* context, const char* who) {
-    if (!s.options.quiet)
-        std::fprintf(stderr, "parlora-classroom: refused %s at %s: wrong class token\n", who,
-                     context->peer().c_str());
-    return {grpc::StatusCode::UNAUTHENTICATED, "wrong class token"};
+grpc::Status Refused(State& s, grpc::ServerContext* context, const char* who, const std::string& why,
+                     grpc::StatusCode code = grpc::StatusCode::UNAUTHENTICATED) {
+    s.Tell(std::string("refused ") + who + " at " + context->peer() + ": " + why);
+    return {code, why};
 }
 
 class PupilService final : public CallTutrix::Service {
   public:
     explicit PupilService(std::shared_ptr<State> s) : s_(std::move(s)) {}
 
-    // The pupil's number once its token is right.
+    // The pupil whose key the call carries; nothing the caller says about itself counts.
     grpc::Status Who(grpc::ServerContext* c, int& pupil) {
-        if (!SameToken(Metadata(c, "parlora-token"), s_->options.token)) return Refused(*s_, c, "a pupil");
-        try {
-            pupil = std::stoi(Metadata(c, "parlora-pupil"));
-        } catch (...) {
-            pupil = 0;
+        std::optional<TPupilKey> key = ParseKey(Metadata(c, "parlora-key"));
+        std::string hash = key ? Sha256Hex(key->secret) : std::string();
+        {
+            std::lock_guard<std::mutex> lock(s_->mutex);
+            TPupilState* p = key ? s_->FindLocked(key->pupil) : nullptr;
+            if (p && !p->keyHash.empty() && SameSecret(hash, p->keyHash)) {
+                pupil = p->number;
+                return grpc::Status::OK;
+            }
         }
-        if (pupil <= 0) return {grpc::StatusCode::INVALID_ARGUMENT, "a pupil's number is 1 or more"};
-        return grpc::Status::OK;
+        return Refused(*s_, c, "a pupil",
+                       "unknown pupil key: this computer is not enrolled in the class "
+                       "(ask the teacher for an enrolment code)");
     }
     // As Who, for a pupil that has connected; calls the body with the pupil under the lock.
     template <class F> grpc::Status Connected(grpc::ServerContext* c, F body) {
@@ -140,17 +182,53 @@ class PupilService final : public CallTutrix::Service {
         grpc::Status who = Who(c, n);
         if (!who.ok()) return who;
         std::unique_lock<std::mutex> lock(s_->mutex);
-        TPupilState& p = s_->PupilLocked(n);
+        TPupilState& p = s_->pupils.at(n);
         if (!p.connected) return {grpc::StatusCode::FAILED_PRECONDITION, "Not connected to Tutrix"};
         return body(p, lock);
     }
 
+    grpc::Status Join(grpc::ServerContext* c, const JoinRequest* r, JoinReply* reply) override {
+        if (!SameToken(Metadata(c, "parlora-token"), s_->options.token))
+            return Refused(*s_, c, "a computer joining", "wrong class token");
+        std::string code = NormaliseCode(r->code());
+        std::string hash = code.empty() ? std::string() : Sha256Hex(code);
+        std::lock_guard<std::mutex> lock(s_->mutex);
+        TPupilState* found = nullptr;
+        long long now = Now();
+        for (auto& [n, p] : s_->pupils)
+            if (!p.codeHash.empty() && SameSecret(hash, p.codeHash) && (p.codeExpires == 0 || now < p.codeExpires))
+                found = &p;
+        if (!found)
+            return Refused(*s_, c, "a computer joining",
+                           "unknown, used or expired enrolment code: ask the teacher for a new one",
+                           grpc::StatusCode::PERMISSION_DENIED);
+        std::string secret = NewPupilSecret();
+        std::string keyHash = Sha256Hex(secret);
+        try {
+            s_->store->PutCredential({found->number, "key", keyHash, 0});
+            s_->store->DropCredential(found->number, "code");
+        } catch (const std::exception& e) {
+            return {grpc::StatusCode::INTERNAL, e.what()};
+        }
+        bool had = !found->keyHash.empty();
+        found->keyHash = keyHash;
+        found->codeHash.clear();
+        // The computer that held the old key is no longer this pupil: its stream ends.
+        if (found->streaming) found->stream = ++s_->streams;
+        found->connected = false;
+        s_->changed.notify_all();
+        s_->LogLocked(*found, std::string("Join from ") + c->peer() + (had ? " (the earlier key stops working)" : ""));
+        reply->set_pupil(found->number);
+        reply->set_key(std::to_string(found->number) + "." + secret);
+        reply->set_student(found->student);
+        return grpc::Status::OK;
+    }
     grpc::Status Connect(grpc::ServerContext* c, const Empty*, Empty*) override {
         int n = 0;
         grpc::Status who = Who(c, n);
         if (!who.ok()) return who;
         std::lock_guard<std::mutex> lock(s_->mutex);
-        TPupilState& p = s_->PupilLocked(n);
+        TPupilState& p = s_->pupils.at(n);
         p.connected = true;
         p.lost = false;
         s_->LogLocked(p, "Connect");
@@ -170,7 +248,7 @@ class PupilService final : public CallTutrix::Service {
         grpc::Status who = Who(c, n);
         if (!who.ok()) return who;
         std::lock_guard<std::mutex> lock(s_->mutex);
-        reply->set_state(s_->PupilLocked(n).connected ? 1 : 0);
+        reply->set_state(s_->pupils.at(n).connected ? 1 : 0);
         return grpc::Status::OK;
     }
     grpc::Status GetStudentInfo(grpc::ServerContext* c, const Empty*, StudentInfo* reply) override {
@@ -199,13 +277,20 @@ class PupilService final : public CallTutrix::Service {
         return {grpc::StatusCode::PERMISSION_DENIED,
                 "a pupil reads and writes only its own student's records (" + p.student + ")"};
     }
+    static grpc::Status Sized(const std::string& section, const std::string& key, const std::string& value) {
+        if (section.size() > kMaxSectionOrKey || key.size() > kMaxSectionOrKey || value.size() > kMaxValue)
+            return {grpc::StatusCode::INVALID_ARGUMENT,
+                    "a record's section and key are at most 256 bytes, its value at most 16 KB"};
+        return grpc::Status::OK;
+    }
 
     grpc::Status GetRemoteProfileString(grpc::ServerContext* c, const ProfileRead* r,
                                         ProfileValue* reply) override {
-        std::string student, section;
+        std::string section;
         int target = 0;
         bool defaults = false;
         grpc::Status ok = Connected(c, [&](TPupilState& p, auto&) {
+            if (auto st = Sized(r->section(), r->key(), r->default_value()); !st.ok()) return st;
             target = p.target;
             return Section(p, r->section(), section, defaults);
         });
@@ -224,10 +309,15 @@ class PupilService final : public CallTutrix::Service {
         int target = 0;
         bool defaults = false;
         grpc::Status ok = Connected(c, [&](TPupilState& p, auto&) {
+            grpc::Status st = Sized(r->section(), r->key(), r->value());
+            if (st.ok()) st = Section(p, r->section(), section, defaults);
+            if (!st.ok()) {
+                s_->LogLocked(p, "WriteRemoteProfileString refused [" + r->section().substr(0, 64) + "]");
+                return st;
+            }
             target = p.target;
-            s_->LogLocked(p,
-                          "WriteRemoteProfileString [" + r->section() + "], " + r->key() + ", " + r->value());
-            return Section(p, r->section(), section, defaults);
+            s_->LogLocked(p, "WriteRemoteProfileString [" + r->section() + "], " + r->key() + ", " + r->value());
+            return st;
         });
         if (!ok.ok()) return ok;
         try {
@@ -291,7 +381,7 @@ class PupilService final : public CallTutrix::Service {
     }
     grpc::Status SendQuizScore(grpc::ServerContext* c, const QuizScoreChange* r, Empty*) override {
         return Connected(c, [&](TPupilState& p, auto&) {
-            p.quizScore += r->change();
+            p.quizScore = Saturated((long long)p.quizScore + r->change());
             s_->LogLocked(p, "SendQuizScore " + std::to_string(r->change()));
             return grpc::Status::OK;
         });
@@ -306,12 +396,17 @@ class PupilService final : public CallTutrix::Service {
         });
     }
     grpc::Status SendUpdateRect(grpc::ServerContext* c, const UpdateRect* r, Empty*) override {
-        // Unpacked outside the lock: many pupils repaint at once.
-        int w = r->right() - r->left(), h = r->bottom() - r->top();
+        // Only a known pupil's pixels are unpacked.
+        int n = 0;
+        grpc::Status who = Who(c, n);
+        if (!who.ok()) return who;
+        long long left = r->left(), top = r->top(), w = (long long)r->right() - left,
+                  h = (long long)r->bottom() - top;
         std::vector<uint32_t> pixels;
         bool picture = false;
-        if (w > 0 && h > 0 && r->left() >= 0 && r->top() >= 0 && r->right() <= 1024 && r->bottom() <= 768 &&
-            !r->pixels().empty()) {
+        if (w > 0 && h > 0 && left >= 0 && top >= 0 && r->right() <= 1024 && r->bottom() <= 768 &&
+            !r->pixels().empty() && r->pixels().size() <= compressBound(uLong(w * h * 4))) {
+            // Unpacked outside the lock: many pupils repaint at once.
             pixels.resize(size_t(w) * size_t(h));
             uLongf size = uLongf(pixels.size() * 4);
             picture = uncompress(reinterpret_cast<Bytef*>(pixels.data()), &size,
@@ -325,10 +420,10 @@ class PupilService final : public CallTutrix::Service {
                           r->right(), r->bottom(), picture ? "" : " (no picture)");
             s_->LogLocked(p, line);
             if (picture) {
-                for (int y = 0; y < h; ++y)
-                    std::copy_n(pixels.data() + size_t(y) * size_t(w), w,
-                                p.screen.row(r->top() + y) + r->left());
-                p.hasScreen = true;
+                if (!p.screen) p.screen = std::make_unique<Surface>(1024, 768);
+                for (long long y = 0; y < h; ++y)
+                    std::copy_n(pixels.data() + size_t(y) * size_t(w), size_t(w),
+                                p.screen->row(int(top + y)) + left);
             }
             return grpc::Status::OK;
         });
@@ -354,18 +449,32 @@ class PupilService final : public CallTutrix::Service {
         grpc::Status who = Who(c, n);
         if (!who.ok()) return who;
         uint64_t mine;
+        bool replaced = false;
         {
             std::lock_guard<std::mutex> lock(s_->mutex);
-            TPupilState& p = s_->PupilLocked(n);
+            // Each stream holds a thread of the server: one per pupil, and a few changing hands.
+            if (s_->openStreams >= int(s_->pupils.size()) + s_->options.streamMargin)
+                return Refused(*s_, c, "a command stream", "too many command streams",
+                               grpc::StatusCode::RESOURCE_EXHAUSTED);
+            TPupilState& p = s_->pupils.at(n);
+            if (p.streaming) {
+                // The same key from somewhere else: the newest holds the stream, and the teacher sees it.
+                replaced = true;
+                if (p.streamsReplaced < std::numeric_limits<int>::max()) ++p.streamsReplaced;
+                s_->LogLocked(p, "Commands stream replaced by one from " + c->peer());
+            }
             mine = p.stream = ++s_->streams;
             p.streaming = true;
+            ++s_->openStreams;
+            s_->changed.notify_all();
         }
+        if (replaced) s_->Tell("pupil " + std::to_string(n) + "'s command stream was taken over from " + c->peer());
         Command ready;
         ready.set_kind(Command::READY);
-        if (!writer->Write(ready)) return grpc::Status::OK;
+        bool open = writer->Write(ready);
         std::unique_lock<std::mutex> lock(s_->mutex);
-        while (!s_->stopping && !c->IsCancelled()) {
-            TPupilState& p = s_->pupils[n];
+        while (open && !s_->stopping && !c->IsCancelled()) {
+            TPupilState& p = s_->pupils.at(n);
             if (p.stream != mine) break;
             if (p.queue.empty()) {
                 // Woken by a command; the pause bounds how long a gone pupil's stream lingers.
@@ -375,11 +484,11 @@ class PupilService final : public CallTutrix::Service {
             Command next = p.queue.front();
             p.queue.pop_front();
             lock.unlock();
-            bool written = writer->Write(next);
+            open = writer->Write(next);
             lock.lock();
-            if (!written) break;
         }
-        TPupilState& p = s_->pupils[n];
+        --s_->openStreams;
+        TPupilState& p = s_->pupils.at(n);
         if (p.stream == mine) {
             p.streaming = false;
             // Gone without saying goodbye: the pupil's computer or its course stopped.
@@ -394,12 +503,13 @@ class PupilService final : public CallTutrix::Service {
 
 class AdminService final : public ClassroomAdmin::Service {
   public:
-    explicit AdminService(std::shared_ptr<State> s) : s_(std::move(s)) {}
+    AdminService(std::shared_ptr<State> s, TClassroomServer& server) : s_(std::move(s)), server_(server) {}
 
     grpc::Status Check(grpc::ServerContext* c) {
         const std::string& want =
             s_->options.teacherToken.empty() ? s_->options.token : s_->options.teacherToken;
-        if (!SameToken(Metadata(c, "parlora-token"), want)) return Refused(*s_, c, "a teacher's request");
+        if (!SameToken(Metadata(c, "parlora-token"), want))
+            return Refused(*s_, c, "a teacher's request", "wrong teacher's token");
         return grpc::Status::OK;
     }
     grpc::Status Pupils(grpc::ServerContext* c, const Empty*, PupilList* reply) override {
@@ -416,6 +526,8 @@ class AdminService final : public ClassroomAdmin::Service {
             out->set_last_score(p.lastScore);
             out->set_award_level(p.award);
             out->set_lost(p.lost);
+            out->set_enrolled(!p.keyHash.empty());
+            out->set_streams_replaced(p.streamsReplaced);
         }
         return grpc::Status::OK;
     }
@@ -450,39 +562,48 @@ class AdminService final : public ClassroomAdmin::Service {
         Surface copy;
         {
             std::lock_guard<std::mutex> lock(s_->mutex);
-            auto it = s_->pupils.find(r->pupil());
-            if (it == s_->pupils.end() || !it->second.hasScreen)
+            TPupilState* p = s_->FindLocked(r->pupil());
+            if (!p || !p->screen)
                 return {grpc::StatusCode::NOT_FOUND, "no picture of pupil " + std::to_string(r->pupil()) +
                                                          " yet: turn screen monitoring on first"};
-            copy = it->second.screen;
+            copy = *p->screen;
         }
-        // The picture library writes files; a private temporary one is read back.
-        std::string path =
-            (std::filesystem::temp_directory_path() /
-             ("parlora-classroom-" + std::to_string(getpid()) + "-" + std::to_string(r->pupil()) + ".png"))
-                .string();
         try {
-            copy.savePng(path);
-            reply->set_png(ReadWhole(path));
+            reply->set_png(copy.encodePng());
         } catch (const std::exception& e) {
-            std::filesystem::remove(path);
             return {grpc::StatusCode::INTERNAL, e.what()};
         }
-        std::filesystem::remove(path);
         return grpc::Status::OK;
     }
     grpc::Status Log(grpc::ServerContext* c, const PupilRequest* r, LogLines* reply) override {
         if (auto st = Check(c); !st.ok()) return st;
         std::lock_guard<std::mutex> lock(s_->mutex);
-        auto it = s_->pupils.find(r->pupil());
-        if (it != s_->pupils.end())
-            for (const std::string& line : it->second.log)
+        if (TPupilState* p = s_->FindLocked(r->pupil()))
+            for (const std::string& line : p->log)
                 reply->add_lines(line);
+        return grpc::Status::OK;
+    }
+    grpc::Status Enrol(grpc::ServerContext* c, const EnrolRequest* r, EnrolCodes* reply) override {
+        if (auto st = Check(c); !st.ok()) return st;
+        try {
+            for (const TEnrolCode& code : server_.Enrol({r->pupils().begin(), r->pupils().end()})) {
+                EnrolCode* out = reply->add_codes();
+                out->set_pupil(code.pupil);
+                out->set_student(code.student);
+                out->set_code(code.code);
+                out->set_expires(code.expires);
+            }
+        } catch (const std::invalid_argument& e) {
+            return {grpc::StatusCode::INVALID_ARGUMENT, e.what()};
+        } catch (const std::exception& e) {
+            return {grpc::StatusCode::INTERNAL, e.what()};
+        }
         return grpc::Status::OK;
     }
 
   private:
     std::shared_ptr<State> s_;
+    TClassroomServer& server_;
 };
 
 } // namespace
@@ -501,15 +622,21 @@ std::map<int, TRosterEntry> ReadRoster(const std::string& path) {
         std::stringstream ss(line);
         for (std::string f; std::getline(ss, f, ',');)
             fields.push_back(f);
-        try {
-            if (fields.size() < 2 || fields[1].empty()) throw std::invalid_argument("fields");
-            int pupil = std::stoi(fields[0]);
-            if (pupil <= 0) throw std::invalid_argument("pupil");
-            roster[pupil] = {fields[1], fields.size() > 2 ? std::stoi(fields[2]) : 0};
-        } catch (const std::exception&) {
-            throw std::runtime_error(path + " line " + std::to_string(lineNo) +
-                                     ": expected pupil,student[,target]");
-        }
+        auto bad = [&](const std::string& what) {
+            return std::runtime_error(path + " line " + std::to_string(lineNo) + ": " + what);
+        };
+        std::optional<long long> pupil = fields.empty() ? std::nullopt : ParseInt(fields[0]);
+        std::optional<long long> target =
+            fields.size() > 2 ? ParseInt(fields[2]) : std::optional<long long>(0);
+        if (fields.size() < 2 || fields[1].empty() || !pupil || !target)
+            throw bad("expected pupil,student[,target]");
+        if (*pupil < 1 || *pupil > 999999) throw bad("a pupil's number is 1 to 999999");
+        if (*target < 0 || *target > 99) throw bad("a target language is 0 to 99");
+        if (fields[1].size() > 100 || EscapeControls(fields[1]) != fields[1])
+            throw bad("a student's name is at most 100 bytes, without control characters");
+        if (roster.size() >= kMaxRoster && !roster.count(int(*pupil)))
+            throw bad("a roster holds at most " + std::to_string(kMaxRoster) + " pupils");
+        roster[int(*pupil)] = {fields[1], int(*target)};
     }
     return roster;
 }
@@ -518,10 +645,53 @@ TClassroomServer::TClassroomServer(TClassroomOptions options, std::unique_ptr<IP
     : options_(std::move(options)), store_(std::move(store)), state_(std::make_shared<State>()) {
     state_->options = options_;
     state_->store = store_.get();
+    for (const auto& [n, entry] : options_.roster) {
+        TPupilState& p = state_->pupils[n];
+        p.number = n;
+        p.student = entry.student;
+        p.target = entry.target ? entry.target : options_.defaultTarget;
+    }
+    // Keys and codes given out before a restart still hold; those of pupils no longer on the
+    // roster are kept in the store but serve nobody.
+    for (const TCredential& c : store_->Credentials()) {
+        TPupilState* p = state_->FindLocked(c.pupil);
+        if (!p) continue;
+        if (c.kind == "key") p->keyHash = c.hash;
+        if (c.kind == "code") {
+            p->codeHash = c.hash;
+            p->codeExpires = c.expires;
+        }
+    }
 }
 
 TClassroomServer::~TClassroomServer() {
     Shutdown();
+}
+
+std::vector<TEnrolCode> TClassroomServer::Enrol(const std::vector<int>& pupils) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    std::vector<int> wanted = pupils;
+    if (wanted.empty())
+        for (const auto& [n, p] : state_->pupils)
+            wanted.push_back(n);
+    for (int n : wanted)
+        if (!state_->FindLocked(n)) throw std::invalid_argument("pupil " + std::to_string(n) + " is not on the roster");
+    std::vector<TEnrolCode> codes;
+    long long expires = Now() + options_.codeLifetime.count();
+    for (int n : wanted) {
+        TPupilState& p = state_->pupils.at(n);
+        std::string code = NewEnrolmentCode();
+        std::string hash = Sha256Hex(NormaliseCode(code));
+        store_->PutCredential({n, "code", hash, expires});
+        p.codeHash = hash;
+        p.codeExpires = expires;
+        codes.push_back({n, p.student, code, expires});
+    }
+    return codes;
+}
+
+std::shared_ptr<grpc::Channel> TClassroomServer::InProcessPupilChannel() {
+    return pupils_->InProcessChannel(grpc::ChannelArguments());
 }
 
 void TClassroomServer::Start() {
@@ -532,24 +702,38 @@ void TClassroomServer::Start() {
         credentials = grpc::SslServerCredentials(ssl);
     }
     auto pupilService = std::make_shared<PupilService>(state_);
-    auto adminService = std::make_shared<AdminService>(state_);
+    auto adminService = std::make_shared<AdminService>(state_, *this);
     int port = 0;
     grpc::ServerBuilder pupils;
     pupils.AddListeningPort(options_.listen, credentials, &port);
     pupils.RegisterService(pupilService.get());
+    pupils.SetMaxReceiveMessageSize(kMaxPupilMessage);
+    // Every call in flight holds a thread: the pupils' streams, their calls, and room for refusals.
+    grpc::ResourceQuota quota("parlora-classroom-pupils");
+    quota.SetMaxThreads(2 * (int(options_.roster.size()) + options_.streamMargin) + 32);
+    pupils.SetResourceQuota(quota);
     pupils_ = pupils.BuildAndStart();
     if (!pupils_ || port == 0) throw std::runtime_error("Cannot listen on " + options_.listen);
     std::string host = options_.listen.substr(0, options_.listen.rfind(':'));
     pupilAddress_ = host + ":" + std::to_string(port);
 
     std::string admin = options_.admin.empty() ? "127.0.0.1:" + std::to_string(port + 1) : options_.admin;
-    std::string adminHost = admin.substr(0, admin.rfind(':'));
-    if (adminHost != "127.0.0.1" && adminHost != "localhost" && adminHost != "[::1]")
+    size_t colon = admin.rfind(':');
+    std::string adminHost = admin.substr(0, colon);
+    if (colon == std::string::npos || colon + 1 == admin.size() ||
+        admin.find_first_not_of("0123456789", colon + 1) != std::string::npos) {
+        pupils_->Shutdown();
+        throw std::runtime_error("The teacher's address needs a port (127.0.0.1:PORT), not " + admin);
+    }
+    if (adminHost != "127.0.0.1" && adminHost != "localhost" && adminHost != "[::1]") {
+        pupils_->Shutdown();
         throw std::runtime_error("The teacher's address must be on this computer (127.0.0.1), not " + admin);
+    }
     int adminPort = 0;
     grpc::ServerBuilder adminBuilder;
     adminBuilder.AddListeningPort(admin, grpc::InsecureServerCredentials(), &adminPort);
     adminBuilder.RegisterService(adminService.get());
+    adminBuilder.SetMaxReceiveMessageSize(64 * 1024);
     admin_ = adminBuilder.BuildAndStart();
     if (!admin_ || adminPort == 0) {
         pupils_->Shutdown();

@@ -4,14 +4,16 @@
 #include "network/manager/ProfileStore.h"
 
 #include <map>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 namespace grpc {
+class Channel;
 class Server;
-}
+} // namespace grpc
 
 namespace parlora::classroom {
 
@@ -28,11 +30,29 @@ struct TClassroomOptions {
     std::string certFile, keyFile;        // TLS for the pupils' address when both are set
     std::string rootPath = "%s";          // handed to pupils: "%s" = their own program folder
     int defaultTarget = 0;                // 0: the pupil's course chooses
-    std::map<int, TRosterEntry> roster;   // pupil number -> student, target
+    std::map<int, TRosterEntry> roster;   // pupil number -> student, target; nobody else is served
     bool quiet = false;                   // no lines on stderr about refused pupils
+    // Command streams beyond one per pupil of the roster: room for a computer taking over its
+    // pupil's stream while the old one ends.
+    int streamMargin = 8;
+    size_t logBytes = 256 * 1024; // each pupil's call log
+    std::chrono::seconds codeLifetime{7 * 24 * 3600};
 };
 
-// "pupil,student[,target]" lines; '#' starts a comment.
+// A one-time code that enrols a computer as this pupil.
+struct TEnrolCode {
+    int pupil = 0;
+    std::string student;
+    std::string code;
+    long long expires = 0; // seconds since 1970
+};
+
+constexpr size_t kMaxRoster = 1000;
+// The largest message a pupil may send: a whole screen that did not compress, and a little more.
+constexpr int kMaxPupilMessage = 4 * 1024 * 1024;
+
+// "pupil,student[,target]" lines; '#' starts a comment. At most kMaxRoster pupils, numbers 1 to
+// 999999, names without control characters.
 std::map<int, TRosterEntry> ReadRoster(const std::string& path);
 
 class TClassroomServer {
@@ -46,6 +66,11 @@ class TClassroomServer {
     std::string pupilAddress() const { return pupilAddress_; }
     std::string adminAddress() const { return adminAddress_; }
     IProfileStore& store() { return *store_; }
+    // Fresh enrolment codes for these roster pupils (none: all of them); throws
+    // std::invalid_argument for a pupil who is not on the roster.
+    std::vector<TEnrolCode> Enrol(const std::vector<int>& pupils);
+    // A channel to the pupils' service inside this process (the fuzz target's way in).
+    std::shared_ptr<grpc::Channel> InProcessPupilChannel();
 
     struct State; // shared with the services
 

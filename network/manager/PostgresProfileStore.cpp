@@ -37,6 +37,9 @@ TPostgresProfileStore::TPostgresProfileStore(const std::string& connection) {
             "pupil INTEGER NOT NULL, student TEXT NOT NULL, target INTEGER NOT NULL, kind TEXT NOT NULL, "
             "activity INTEGER NOT NULL, score INTEGER NOT NULL, award INTEGER NOT NULL)",
             {})};
+    Result c{Run("CREATE TABLE IF NOT EXISTS credentials (pupil INTEGER NOT NULL, kind TEXT NOT NULL, "
+                 "hash TEXT NOT NULL, expires BIGINT NOT NULL, PRIMARY KEY (pupil, kind))",
+                 {})};
 }
 
 TPostgresProfileStore::~TPostgresProfileStore() {
@@ -115,6 +118,28 @@ std::vector<TResultRow> TPostgresProfileStore::Results() {
         row.award = std::atoi(PQgetvalue(r.r, i, 8));
         rows.push_back(std::move(row));
     }
+    return rows;
+}
+
+void TPostgresProfileStore::PutCredential(const TCredential& c) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Result r{Run("INSERT INTO credentials (pupil, kind, hash, expires) VALUES ($1, $2, $3, $4) "
+                 "ON CONFLICT (pupil, kind) DO UPDATE SET hash = EXCLUDED.hash, expires = EXCLUDED.expires",
+                 {std::to_string(c.pupil), c.kind, c.hash, std::to_string(c.expires)})};
+}
+
+void TPostgresProfileStore::DropCredential(int pupil, const std::string& kind) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Result r{Run("DELETE FROM credentials WHERE pupil = $1 AND kind = $2", {std::to_string(pupil), kind})};
+}
+
+std::vector<TCredential> TPostgresProfileStore::Credentials() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Result r{Run("SELECT pupil, kind, hash, expires FROM credentials ORDER BY pupil, kind", {})};
+    std::vector<TCredential> rows;
+    for (int i = 0; i < PQntuples(r.r); ++i)
+        rows.push_back({std::atoi(PQgetvalue(r.r, i, 0)), PQgetvalue(r.r, i, 1), PQgetvalue(r.r, i, 2),
+                        std::atoll(PQgetvalue(r.r, i, 3))});
     return rows;
 }
 

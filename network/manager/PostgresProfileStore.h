@@ -20,6 +20,9 @@ class TPostgresProfileStore : public IProfileStore {
     void EraseSection(int target, const std::string& section) override;
     void AddResult(const TResultRow& row) override;
     std::vector<TResultRow> Results() override;
+    void PutCredential(const TCredential& credential) override;
+    void DropCredential(int pupil, const std::string& kind) override;
+    std::vector<TCredential> Credentials() override;
 
   private:
     // Runs one statement with text parameters; throws on failure. The result is the caller's.

@@ -20,6 +20,15 @@ struct TResultRow {
     int award = 0;
 };
 
+// What proves a pupil's computer: its key, or a one-time enrolment code not used yet. Only a hash
+// of either is kept.
+struct TCredential {
+    int pupil = 0;
+    std::string kind; // "key" or "code"
+    std::string hash; // SHA-256, hexadecimal
+    long long expires = 0; // seconds since 1970; 0: never
+};
+
 class IProfileStore {
   public:
     virtual ~IProfileStore() = default;
@@ -32,6 +41,10 @@ class IProfileStore {
     virtual void EraseSection(int target, const std::string& section) = 0;
     virtual void AddResult(const TResultRow& row) = 0;
     virtual std::vector<TResultRow> Results() = 0;
+    // One credential of each kind per pupil: a new one replaces the old.
+    virtual void PutCredential(const TCredential& credential) = 0;
+    virtual void DropCredential(int pupil, const std::string& kind) = 0;
+    virtual std::vector<TCredential> Credentials() = 0;
 };
 
 // Lower-case ASCII: the stored form of sections and keys.

@@ -2,7 +2,12 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace parlora::classroom {
 
@@ -36,9 +41,29 @@ std::string Column(sqlite3_stmt* s, int i) {
              : std::string();
 }
 
+// Every pupil's records are in this file: it is made readable by the teacher alone before SQLite
+// opens it, and SQLite gives its journal files the same mode. A file that is there already and
+// open to others is closed to them.
+void MakePrivateDatabase(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+    if (fd < 0) throw std::runtime_error("Cannot open " + path + ": " + std::strerror(errno));
+    struct stat st {};
+    bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (regular && (st.st_mode & 077) != 0 && st.st_uid == ::geteuid()) ::fchmod(fd, 0600);
+    ::close(fd);
+    if (!regular) throw std::runtime_error("Cannot open " + path + ": not a regular file");
+}
+
 } // namespace
 
 TSqliteProfileStore::TSqliteProfileStore(const std::string& path) {
+    MakePrivateDatabase(path);
+    for (const char* journal : {"-wal", "-shm", "-journal"}) {
+        struct stat st {};
+        if (::lstat((path + journal).c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0 &&
+            st.st_uid == ::geteuid())
+            ::chmod((path + journal).c_str(), 0600);
+    }
     if (sqlite3_open_v2(path.c_str(), &db_,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK) {
@@ -57,6 +82,8 @@ TSqliteProfileStore::TSqliteProfileStore(const std::string& path) {
         Exec("CREATE TABLE IF NOT EXISTS results (id INTEGER PRIMARY KEY AUTOINCREMENT, at TEXT NOT NULL, "
              "pupil INTEGER NOT NULL, student TEXT NOT NULL, target INTEGER NOT NULL, kind TEXT NOT NULL, "
              "activity INTEGER NOT NULL, score INTEGER NOT NULL, award INTEGER NOT NULL)");
+        Exec("CREATE TABLE IF NOT EXISTS credentials (pupil INTEGER NOT NULL, kind TEXT NOT NULL, "
+             "hash TEXT NOT NULL, expires INTEGER NOT NULL, PRIMARY KEY (pupil, kind))");
     } catch (...) {
         sqlite3_close(db_);
         db_ = nullptr;
@@ -140,6 +167,29 @@ std::vector<TResultRow> TSqliteProfileStore::Results() {
         r.award = sqlite3_column_int(st.s, 8);
         rows.push_back(std::move(r));
     }
+    return rows;
+}
+
+void TSqliteProfileStore::PutCredential(const TCredential& c) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement st(db_, "INSERT INTO credentials (pupil, kind, hash, expires) VALUES (?, ?, ?, ?) "
+                      "ON CONFLICT (pupil, kind) DO UPDATE SET hash = excluded.hash, expires = excluded.expires");
+    st.Int(1, c.pupil).Text(2, c.kind).Text(3, c.hash).Int(4, c.expires).Done(db_);
+}
+
+void TSqliteProfileStore::DropCredential(int pupil, const std::string& kind) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement st(db_, "DELETE FROM credentials WHERE pupil = ? AND kind = ?");
+    st.Int(1, pupil).Text(2, kind).Done(db_);
+}
+
+std::vector<TCredential> TSqliteProfileStore::Credentials() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement st(db_, "SELECT pupil, kind, hash, expires FROM credentials ORDER BY pupil, kind");
+    std::vector<TCredential> rows;
+    while (sqlite3_step(st.s) == SQLITE_ROW)
+        rows.push_back({sqlite3_column_int(st.s, 0), Column(st.s, 1), Column(st.s, 2),
+                        sqlite3_column_int64(st.s, 3)});
     return rows;
 }
 

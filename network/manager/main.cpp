@@ -3,10 +3,13 @@
 #include "network/manager/AdminClient.h"
 #include "network/manager/ClassroomServer.h"
 #include "network/manager/PostgresProfileStore.h"
+#include "network/manager/PupilCredentials.h"
 #include "network/manager/SqliteProfileStore.h"
+#include "core/StringUtil.h"
 #include "shell/ProgramVersion.h"
 
 #include <csignal>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,10 +28,10 @@ const char kUsage[] =
     "usage: parlora-classroom serve [--listen HOST:PORT] [--admin 127.0.0.1:PORT] [--db FILE | --postgres "
     "CONNINFO]\n"
     "                               [--roster FILE] [--target N] [--root PATH] [--cert FILE --key FILE]\n"
-    "                               [--port-file FILE] [--token T] [--teacher-token T]\n"
-    "       parlora-classroom [--admin 127.0.0.1:PORT] [--token T] COMMAND\n"
-    "COMMAND: pupils | quiz-start VALUE [--activity CODE] | quiz-stop | quiz-opt VALUE | quiz-quit\n"
-    "         | quiz-score PUPIL SCORE | monitor PUPIL KIND ON | scores | export-csv FILE\n"
+    "                               [--port-file FILE] [--token-file FILE] [--teacher-token-file FILE]\n"
+    "       parlora-classroom [--admin 127.0.0.1:PORT] [--token-file FILE] COMMAND\n"
+    "COMMAND: pupils | enrol [PUPIL...] | quiz-start VALUE [--activity CODE] | quiz-stop | quiz-opt VALUE\n"
+    "         | quiz-quit | quiz-score PUPIL SCORE | monitor PUPIL KIND ON | scores | export-csv FILE\n"
     "         | screen PUPIL FILE | log PUPIL | shutdown\n";
 
 const char kHelp[] =
@@ -41,14 +44,16 @@ const char kHelp[] =
     "  --admin ADDRESS      the teacher's address, on this computer only (default: the next port)\n"
     "  --db FILE            the SQLite records file (default classroom.sqlite)\n"
     "  --postgres CONNINFO  keep the records in PostgreSQL instead (a libpq connection string)\n"
-    "  --roster FILE        lines of pupil,student[,target]; others are \"Pupil N\"\n"
+    "  --roster FILE        lines of pupil,student[,target]: the pupils served (needed)\n"
     "  --target N           the language for pupils the roster does not give one\n"
     "  --root PATH          the course folder pupils use (default: their own)\n"
     "  --cert, --key        TLS for the pupils' address (PEM files)\n"
     "  --port-file FILE     write the addresses once listening (pupils=..., admin=...)\n"
-    "  --token T            the class token ($PARLORA_CLASSROOM_TOKEN)\n"
-    "  --teacher-token T    the teacher's token ($PARLORA_CLASSROOM_TEACHER_TOKEN; default: the class "
-    "token)\n"
+    "  --token-file FILE    the class token, from a file only you can read ($PARLORA_CLASSROOM_TOKEN)\n"
+    "  --teacher-token-file FILE  the teacher's token ($PARLORA_CLASSROOM_TEACHER_TOKEN; default: the\n"
+    "                       class token); secrets are never taken as arguments, which every user sees\n"
+    "  enrol [PUPIL...]     one-time codes that enrol a computer as each pupil (all of the roster when\n"
+    "                       none is named): give each pupil's computer its code (PARLORA_CLASSROOM_CODE)\n"
     "  quiz-start VALUE     starts the quiz (activity 276 unless --activity) on every pupil on the main "
     "menu;\n"
     "                       VALUE makes every pupil's quiz ask the same cards in the same order\n"
@@ -81,8 +86,10 @@ int ParseInt(const std::string& text, const char* what) {
     throw std::invalid_argument(std::string(what) + " must be a whole number, not \"" + text + "\"");
 }
 
-int Serve(const std::vector<std::string>& args, std::string token, std::string teacherToken) {
+int Serve(const std::vector<std::string>& args, const std::string& token, const std::string& teacherToken,
+          const std::string& adminAddress) {
     TClassroomOptions o;
+    o.admin = adminAddress;
     std::string db = "classroom.sqlite", postgres, portFile, roster;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -114,11 +121,13 @@ int Serve(const std::vector<std::string>& args, std::string token, std::string t
             throw std::invalid_argument("unknown option " + a);
     }
     if (token.empty())
-        throw std::invalid_argument("a class token is needed: --token or PARLORA_CLASSROOM_TOKEN");
+        throw std::invalid_argument("a class token is needed: PARLORA_CLASSROOM_TOKEN or --token-file FILE");
+    if (roster.empty())
+        throw std::invalid_argument("a roster is needed (--roster FILE): only its pupils can be enrolled");
     if (o.certFile.empty() != o.keyFile.empty()) throw std::invalid_argument("--cert and --key go together");
     o.token = token;
     o.teacherToken = teacherToken;
-    if (!roster.empty()) o.roster = ReadRoster(roster);
+    o.roster = ReadRoster(roster);
     std::unique_ptr<IProfileStore> store;
     if (!postgres.empty())
         store = std::make_unique<TPostgresProfileStore>(postgres);
@@ -166,10 +175,26 @@ int Admin(const std::string& address, const std::string& token, const std::vecto
     if (cmd == "pupils") {
         need(0);
         PupilList list = admin.Pupils();
-        std::printf("pupil\tstudent\ttarget\tstate\tactivity\n");
+        std::printf("pupil\tstudent\ttarget\tstate\tactivity\tenrolled\ttaken over\n");
         for (const Pupil& p : list.pupils())
-            std::printf("%d\t%s\t%d\t%s\t%d\n", p.pupil(), p.student().c_str(), p.target(),
-                        p.connected() ? (p.lost() ? "lost" : "connected") : "gone", p.activity());
+            std::printf("%d\t%s\t%d\t%s\t%d\t%s\t%d\n", p.pupil(), EscapeControls(p.student()).c_str(), p.target(),
+                        p.connected() ? (p.lost() ? "lost" : "connected") : "gone", p.activity(),
+                        p.enrolled() ? "yes" : "no", p.streams_replaced());
+        return 0;
+    }
+    if (cmd == "enrol") {
+        std::vector<int> pupils;
+        for (size_t i = 1; i < args.size(); ++i)
+            pupils.push_back(ParseInt(args[i], "PUPIL"));
+        std::printf("pupil\tstudent\tenrolment code\tvalid until (UTC)\n");
+        for (const EnrolCode& c : admin.Enrol(pupils)) {
+            char until[32] = "";
+            std::time_t t = std::time_t(c.expires());
+            std::tm tm{};
+            gmtime_r(&t, &tm);
+            std::strftime(until, sizeof until, "%Y-%m-%d %H:%M", &tm);
+            std::printf("%d\t%s\t%s\t%s\n", c.pupil(), EscapeControls(c.student()).c_str(), c.code().c_str(), until);
+        }
         return 0;
     }
     if (cmd == "scores" || cmd == "export-csv") {
@@ -239,7 +264,7 @@ int Admin(const std::string& address, const std::string& token, const std::vecto
     } else if (cmd == "log") {
         need(1);
         for (const std::string& line : admin.Log(ParseInt(args[1], "PUPIL")))
-            std::printf("%s\n", line.c_str());
+            std::printf("%s\n", EscapeControls(line).c_str());
         return 0;
     } else {
         return Usage();
@@ -263,25 +288,32 @@ int main(int argc, char** argv) {
     }
     std::string token = Env("PARLORA_CLASSROOM_TOKEN"), teacher = Env("PARLORA_CLASSROOM_TEACHER_TOKEN");
     std::string admin = Env("PARLORA_CLASSROOM_ADMIN");
-    if (admin.empty()) admin = "127.0.0.1:50762";
     std::vector<std::string> rest;
     try {
         for (size_t i = 0; i < args.size(); ++i) {
             const std::string& a = args[i];
-            if ((a == "--token" || a == "--teacher-token") && i + 1 < args.size()) {
-                (a == "--token" ? token : teacher) = args[++i];
-            } else if (a == "--admin" && rest.empty() && i + 1 < args.size()) {
+            if (a == "--token" || a == "--teacher-token")
+                throw std::invalid_argument(a + " is refused: every user of this computer sees a program's "
+                                            "arguments; put the token in PARLORA_CLASSROOM_" +
+                                            std::string(a == "--token" ? "" : "TEACHER_") + "TOKEN or in a file only " +
+                                            "you can read, named with " + a + "-file FILE");
+            if ((a == "--token-file" || a == "--teacher-token-file") && i + 1 < args.size()) {
+                (a == "--token-file" ? token : teacher) = ReadSecretFile(args[++i]);
+            } else if (a == "--admin" && i + 1 < args.size() && (rest.empty() || rest[0] == "serve")) {
                 admin = args[++i];
             } else {
                 rest.push_back(a);
             }
         }
         if (rest.empty()) return Usage();
-        if (rest[0] == "serve") return Serve({rest.begin() + 1, rest.end()}, token, teacher);
+        if (rest[0] == "serve") return Serve({rest.begin() + 1, rest.end()}, token, teacher, admin);
         if (rest[0].size() > 1 && rest[0][0] == '-') {
             std::cerr << "parlora-classroom: unknown option " << rest[0] << "\n";
             return Usage();
         }
+        if (admin.empty()) admin = "127.0.0.1:50762";
+        if (admin.rfind(':') == std::string::npos || admin.rfind(':') + 1 == admin.size())
+            throw std::invalid_argument("--admin needs a port (127.0.0.1:PORT), not " + admin);
         return Admin(admin, teacher.empty() ? token : teacher, rest);
     } catch (const std::invalid_argument& e) {
         std::cerr << "parlora-classroom: " << e.what() << "\n" << kUsage;

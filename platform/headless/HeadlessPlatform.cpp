@@ -309,14 +309,14 @@ void HeadlessPlatform::runScriptLine(const std::string& raw, std::vector<InputEv
         std::string actual = host_ ? host_->currentScreenClass() : "";
         if (actual != arg)
             return fail("expected screen " + arg + ", found " + (actual.empty() ? "none" : actual));
-    } else if (cmd == "await-screen" || cmd == "await-end") {
+    } else if (cmd == "await-screen" || cmd == "await-end" || cmd == "pause") {
         // The course's own time stands still while a message from another program is awaited.
         std::istringstream is(arg);
         std::string screen;
         double seconds = 0;
         if (cmd == "await-screen" && !(is >> screen)) return fail("await-screen needs CLASS SECONDS: " + line);
         if (!(is >> seconds) || seconds <= 0) return fail(cmd + " needs SECONDS (real time): " + line);
-        await_ = cmd == "await-end" ? Await::End : Await::Screen;
+        await_ = cmd == "await-end" ? Await::End : cmd == "pause" ? Await::Pause : Await::Screen;
         awaitScreen_ = screen;
         awaitLine_ = line;
         awaitTick_ = std::chrono::steady_clock::now();
@@ -333,6 +333,10 @@ void HeadlessPlatform::runScriptLine(const std::string& raw, std::vector<InputEv
 void HeadlessPlatform::pollAwait(int64_t timeoutMs) {
     // Checked before any time passes: the awaited screen begins its life where the wait ends.
     if (await_ == Await::Screen && host_ && host_->currentScreenClass() == awaitScreen_) {
+        await_ = Await::None;
+        return;
+    }
+    if (await_ == Await::Pause && std::chrono::steady_clock::now() >= awaitDeadline_) {
         await_ = Await::None;
         return;
     }

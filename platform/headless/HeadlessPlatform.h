@@ -209,7 +209,7 @@ class HeadlessPlatform : public IPlatform {
     uint64_t waitUntil_ = 0;
     bool failed_ = false;
     bool finished_ = false;
-    enum class Await { None, Screen, End };
+    enum class Await { None, Screen, End, Pause };
     Await await_ = Await::None;
     std::string awaitScreen_;
     std::string awaitLine_;

@@ -111,6 +111,7 @@ struct Classroom {
     std::string token = "room-12-token";
     Process server;
     std::string pupils, admin; // addresses
+    std::map<int, std::string> codes; // each pupil's enrolment code, from the latest Serve
     std::vector<std::string> serveArgs;
 
     explicit Classroom(TempDir& t) : tmp(t) {}
@@ -136,7 +137,11 @@ struct Classroom {
         };
         pupils = value("pupils");
         admin = value("admin");
-        return !pupils.empty() && !admin.empty();
+        if (pupils.empty() || admin.empty()) return false;
+        codes.clear();
+        for (const classroom::EnrolCode& c : Admin().Enrol({}))
+            codes[c.pupil()] = c.code();
+        return true;
     }
     classroom::TAdminClient Admin() { return {admin, token}; }
 
@@ -153,6 +158,7 @@ struct Classroom {
                                                   {"XDG_RUNTIME_DIR", dir + "/run"},
                                                   {"PARLORA_CLASSROOM", pupils},
                                                   {"PARLORA_CLASSROOM_TOKEN", pupilToken},
+                                                  {"PARLORA_CLASSROOM_CODE", codes[n]},
                                                   {"PARLORA_DISC_MOUNTS", ""}};
         std::vector<std::string> argv = {ParloraBinary(), "--headless", "--script=" + dir + "/script.txt",
                                          "remote=" + std::to_string(n)};

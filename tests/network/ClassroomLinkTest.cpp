@@ -1,6 +1,8 @@
-// The course's classroom link against a real manager in this process: what it sends, in which
-// order, what each command does, and what happens when the manager goes away.
+// The course's classroom link against a real manager in this process: how a computer joins the
+// class and keeps its key, what it sends, in which order, what each command does, and what happens
+// when the manager goes away (also with the course closed meanwhile).
 #include "core/Errors.h"
+#include "core/StringUtil.h"
 #include "display/DIBLabel.h"
 #include "front/FormMenu.h"
 #include "media/KaRecordWav.h"
@@ -8,11 +10,14 @@
 #include "network/manager/AdminClient.h"
 #include "network/manager/ClassroomServer.h"
 #include "network/manager/SqliteProfileStore.h"
+#include "tests/network/ClassroomHarness.h"
 #include "tests/support/DemoCourse.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <regex>
 #include <thread>
@@ -31,8 +36,13 @@ struct ClassroomLink : ::testing::Test {
     std::string pupilAddress = "127.0.0.1:0";
     DemoCourse course;
     TTutrixControlWindow* client = nullptr;
+    std::string code;                    // pupil 1's enrolment code, made by the first StartServer
+    std::string folder = tmp / "pupil1"; // where the course keeps its key and outbox
+    std::string config = "[Defaults]\r\nNewUser=0\r\n";
+    bool prepared = false;
 
     void StartServer() {
+        bool first = !server;
         classroom::TClassroomOptions o;
         o.listen = pupilAddress;
         o.admin = "127.0.0.1:0";
@@ -43,19 +53,26 @@ struct ClassroomLink : ::testing::Test {
             o, std::make_unique<classroom::TSqliteProfileStore>(tmp / "class.sqlite"));
         server->Start();
         pupilAddress = server->pupilAddress(); // a restart comes back on the same port
+        if (first && code.empty()) code = server->Enrol({1}).at(0).code;
     }
     classroom::TAdminClient Admin() { return {server->adminAddress(), kToken}; }
     std::vector<std::string> Log() { return Admin().Log(1); }
 
-    // The course as pupil 1, in quiz mode unless told, up to the main menu.
+    // The course as pupil 1, in quiz mode unless told, up to the main menu; a course started
+    // before is closed first.
     bool StartCourse(std::vector<std::string> args = {"remote=1", "quiz"}, std::string token = kToken) {
-        course.Prepare({{"sconfig.txt", "[Defaults]\r\nNewUser=0\r\n"}});
+        if (!prepared) course.Prepare({{"sconfig.txt", config}});
+        prepared = true;
+        client = nullptr;
+        course.main.reset();
         RegisterFrontScreens(TScreenFactory::Instance());
         RegisterUserScreens(TScreenFactory::Instance());
         RegisterActivityScreens(TScreenFactory::Instance());
         course.main = std::make_unique<TForm_Main>(course.platform, args);
         course.main->folders().ProgramDir = course.home();
         TClassroomLink link{pupilAddress, token, "", 1};
+        link.code = code;
+        link.folder = folder;
         auto c = std::make_unique<TTutrixControlWindow>(*course.main, link);
         client = c.get();
         course.main->SetNetworkClient(std::move(c));
@@ -74,6 +91,14 @@ struct ClassroomLink : ::testing::Test {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         return false;
+    }
+    // The manager's result rows: "kind activity score award student" lines.
+    std::string Results() {
+        std::string rows;
+        for (const classroom::TResultRow& r : server->store().Results())
+            rows +=
+                Format("%s %d %d %d %s\n", r.kind.c_str(), r.activity, r.score, r.award, r.student.c_str());
+        return rows;
     }
     bool Logged(const std::string& line) {
         for (const std::string& l : Log())
@@ -104,9 +129,10 @@ TEST_F(ClassroomLink, PupilGetsItsStudentAndLanguageAndReachesOnlyItsOwnRecords)
     // The course's own writes went to Ann's section, committed before they were acknowledged.
     EXPECT_TRUE(server->store().Get(3, "Student Ann", "Sessions").has_value());
     std::vector<std::string> log = Log();
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[0], "Connect");
-    EXPECT_EQ(log[1], "GetStudentInfo");
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[0].rfind("Join from ", 0), 0u) << log[0];
+    EXPECT_EQ(log[1], "Connect");
+    EXPECT_EQ(log[2], "GetStudentInfo");
 
     client->WriteRemoteProfileString("Student Ann", "Game2", "5,5,-1,-1,-1,-1,-1,-1,-1,-1");
     EXPECT_EQ(server->store().Get(3, "student ann", "game2").value_or(""), "5,5,-1,-1,-1,-1,-1,-1,-1,-1");
@@ -136,7 +162,12 @@ TEST_F(ClassroomLink, WrongTokenIsRefusedWithAClearMessage) {
               std::string::npos)
         << err;
     EXPECT_FALSE(client->connected());
-    EXPECT_TRUE(Admin().Pupils().pupils().empty());
+    EXPECT_FALSE(std::filesystem::exists(folder + "/pupil.key"));
+    classroom::PupilList pupils = Admin().Pupils();
+    for (const auto& p : pupils.pupils()) {
+        EXPECT_FALSE(p.connected()) << p.pupil();
+        EXPECT_FALSE(p.enrolled()) << p.pupil();
+    }
 }
 
 TEST_F(ClassroomLink, MonitorSendsTheScreenAtOnceThenEachRepaintAndOneAreaPerScreenChange) {
@@ -284,7 +315,7 @@ TEST_F(ClassroomLink, ManagerGoneKeepsTheCourseGoingAndItsRecordsForTheManagersR
     // Each call waits at most its deadline; once the manager is known gone, none waits at all.
     auto t0 = std::chrono::steady_clock::now();
     testing::internal::CaptureStderr();
-    EXPECT_NO_THROW(client->SendScore(100, 0));
+    EXPECT_NO_THROW(client->SendScore(100, 0)); // the call that finds out: kept too
     EXPECT_LT(std::chrono::steady_clock::now() - t0,
               TTutrixControlWindow::kCallDeadline + std::chrono::milliseconds(1500));
     EXPECT_TRUE(client->lost());
@@ -296,7 +327,7 @@ TEST_F(ClassroomLink, ManagerGoneKeepsTheCourseGoingAndItsRecordsForTheManagersR
     client->WriteRemoteProfileString("Student Ann", "Score", "7");
     EXPECT_EQ(client->GetRemoteProfileString("Student Ann", "Score", "0"), "7");
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(100));
-    EXPECT_EQ(client->pendingWrites(), 2u);
+    EXPECT_EQ(client->outbox().size(), 3u);
     // The course stays usable.
     course.main->RequestScreen(20, 0);
     course.Idle();
@@ -306,9 +337,123 @@ TEST_F(ClassroomLink, ManagerGoneKeepsTheCourseGoingAndItsRecordsForTheManagersR
     pupilAddress = address;
     StartServer();
     ASSERT_TRUE(Until([&] { return !client->lost(); }, 8000));
-    EXPECT_EQ(client->pendingWrites(), 0u);
+    EXPECT_EQ(client->outbox().size(), 0u);
     EXPECT_EQ(server->store().Get(3, "Student Ann", "Score").value_or(""), "7");
     EXPECT_EQ(server->store().Get(3, "Student Ann", "Game3").value_or(""), "7,-1,-1,-1,-1,-1,-1,-1,-1,-1");
+    EXPECT_EQ(Results(), "score 0 100 0 Ann\n");
+}
+
+TEST_F(ClassroomLink, AComputerJoinsOnceWithACodeAndComesBackWithItsKey) {
+    StartServer();
+    ASSERT_TRUE(StartCourse({"remote=1"}));
+    std::string keyFile = folder + "/pupil.key";
+    std::string kept = ReadFile(keyFile);
+    EXPECT_EQ(kept.rfind("key=1.", 0), 0u) << kept;
+    EXPECT_NE(kept.find("\ncode=" + code + "\n"), std::string::npos) << kept;
+
+    // Started again without the code: the kept key is enough, and nothing joins again.
+    std::string spent = code;
+    code.clear();
+    ASSERT_TRUE(StartCourse({"remote=1"}));
+    EXPECT_EQ(course.main->records()->CurrentStudent(), "Ann");
+    EXPECT_EQ(ReadFile(keyFile), kept);
+
+    // The code is spent: another computer cannot join with it.
+    folder = tmp / "other";
+    code = spent;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(StartCourse({"remote=1"}));
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Couldn't connect: the classroom manager refused this computer: "), std::string::npos)
+        << err;
+    EXPECT_FALSE(std::filesystem::exists(folder + "/pupil.key"));
+
+    // Neither a key nor a code: the course says what to do.
+    folder = tmp / "new";
+    code.clear();
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(StartCourse({"remote=1"}));
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Couldn't connect: this computer has not joined the class yet: ask the teacher for an "
+                       "enrolment code"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("PARLORA_CLASSROOM_CODE"), std::string::npos) << err;
+
+    // A new code where a key is kept joins again: the key is replaced.
+    folder = tmp / "pupil1";
+    code = "  " + server->Enrol({1}).at(0).code + "\n";
+    ASSERT_TRUE(StartCourse({"remote=1"}));
+    std::string rejoined = ReadFile(keyFile);
+    EXPECT_EQ(rejoined.rfind("key=1.", 0), 0u) << rejoined;
+    EXPECT_NE(rejoined.substr(0, rejoined.find('\n')), kept.substr(0, kept.find('\n')));
+    EXPECT_NE(rejoined.find("\ncode=" + Trim(code) + "\n"), std::string::npos) << rejoined;
+}
+
+TEST_F(ClassroomLink, WhatTheManagerMissedOutlivesTheCourseAndArrivesInOrderOnTheNextStart) {
+    config += "Debug=1\r\n";
+    StartServer();
+    ASSERT_TRUE(StartCourse({"remote=1"}));
+    std::string address = pupilAddress;
+    server.reset();
+    testing::internal::CaptureStderr();
+    // Fields with the outbox's own separators in them.
+    const std::string awkward = "7\t-1\n\\n,x\r";
+    client->WriteRemoteProfileString("Student Ann", "Game3", awkward); // finds the manager gone
+    EXPECT_TRUE(client->lost());
+    client->SendEndActivity(276, 40);
+    client->WriteRemoteProfileString("Student Bob", "Game4", "9"); // not Ann's: refused on delivery
+    client->SendScore(1250, 2);
+    client->WriteRemoteProfileString("Student Ann", "Game4", "1,2");
+    EXPECT_EQ(client->GetRemoteProfileString("Student Ann", "Game3", ""), awkward);
+    EXPECT_EQ(client->outbox().size(), 5u);
+    // Closed while the manager is away: what waits is on disk, in its order.
+    course.main.reset();
+    client = nullptr;
+    testing::internal::GetCapturedStderr();
+    std::string box = ReadFile(folder + "/outbox.txt");
+    size_t write = box.find("W\tStudent Ann\tGame3\t"), end = box.find("E\t276\t40\n"),
+           refused = box.find("W\tStudent Bob\tGame4\t9\n"), score = box.find("S\t1250\t2\n"),
+           last = box.find("W\tStudent Ann\tGame4\t1,2\n");
+    ASSERT_NE(last, std::string::npos) << box;
+    EXPECT_TRUE(write < end && end < refused && refused < score && score < last) << box;
+
+    // The manager back on its address and database; a new course on the same computer sends it all
+    // before anything else, the refused write aside.
+    pupilAddress = address;
+    StartServer();
+    server->store().Put(3, "Student Bob", "Game4", "5");
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(StartCourse({"remote=1"}));
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(client->outbox().size(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/outbox.txt"));
+    EXPECT_EQ(server->store().Get(3, "Student Ann", "Game3").value_or(""), awkward);
+    EXPECT_EQ(server->store().Get(3, "Student Ann", "Game4").value_or(""), "1,2");
+    EXPECT_EQ(server->store().Get(3, "Student Bob", "Game4").value_or(""), "5");
+    EXPECT_NE(err.find("[debug] The classroom manager refused a kept record [Student Bob] Game4 = 9: "),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(Results(), "end 276 40 0 Ann\nscore 0 1250 2 Ann\n");
+    std::vector<std::string> log = Log();
+    auto connect = std::find(log.begin(), log.end(), "Connect");
+    ASSERT_NE(connect, log.end());
+    EXPECT_EQ(connect[1].rfind("WriteRemoteProfileString", 0), 0u) << connect[1];
+}
+
+// The real program in classroom mode without a quiz: through its start screen to the main menu.
+TEST_F(ClassroomLink, ProgramWithoutQuizModeReachesTheMainMenu) {
+    Classroom room{tmp};
+    ASSERT_TRUE(room.Serve({"--db", tmp / "run.sqlite"})) << ReadFile(tmp / "serve.log");
+    std::string home = LinkDemoCourse(tmp);
+    WriteFile(home + "/sconfig.txt", "[Defaults]\r\nNewUser=0\r\n");
+    Process pupil;
+    room.StartPupil(pupil, 1, home,
+                    "expect-screen TForm_CustomStart\nclick 512 650\nwait 1000\n"
+                    "expect-screen TForm_StartNew\nclick 811 719\nwait 1000\n"
+                    "expect-screen TForm_Menu\n",
+                    room.token, {});
+    EXPECT_EQ(pupil.Wait(60), 0) << pupil.Output();
 }
 
 } // namespace

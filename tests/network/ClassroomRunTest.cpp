@@ -137,6 +137,9 @@ struct ClassroomRun : ::testing::Test {
         return all + "--- manager:\n" + ReadFile(tmp / "serve.log");
     }
 
+    void KillTheManagerMidQuiz(const std::vector<std::string>& storeArgs,
+                               std::unique_ptr<classroom::IProfileStore> (*open)(ClassroomRun&));
+
     // The whole class: connect, one quiz for everyone, stop, scores, shut down.
     void TakeTheQuizTogether(std::unique_ptr<classroom::IProfileStore> (*open)(ClassroomRun&)) {
         constexpr int kPupils = 5;
@@ -146,6 +149,7 @@ struct ClassroomRun : ::testing::Test {
         ASSERT_EQ(list.pupils_size(), kPupils);
         for (const auto& p : list.pupils()) {
             EXPECT_TRUE(p.connected());
+            EXPECT_TRUE(p.enrolled());
             EXPECT_EQ(p.student(), kStudents[p.pupil() - 1]);
             EXPECT_EQ(p.target(), 3);
         }
@@ -324,8 +328,10 @@ TEST_F(ClassroomRun, WrongTokenIsRefusedWithAClearMessageOnBothSides) {
                   "Couldn't connect: the classroom manager refused this computer: wrong class token"),
               std::string::npos)
         << pupil.Output();
-    EXPECT_NE(ReadFile(tmp / "serve.log").find("refused a pupil at"), std::string::npos);
-    EXPECT_EQ(room.Admin().Pupils().pupils_size(), 0);
+    EXPECT_NE(ReadFile(tmp / "serve.log").find("refused a computer joining at"), std::string::npos);
+    classroom::PupilList list = room.Admin().Pupils();
+    for (const auto& p : list.pupils())
+        EXPECT_FALSE(p.connected() || p.enrolled()) << p.pupil();
     // The teacher's side too.
     classroom::TAdminClient wrong(room.admin, "guessed-token");
     try {
@@ -336,9 +342,11 @@ TEST_F(ClassroomRun, WrongTokenIsRefusedWithAClearMessageOnBothSides) {
     }
 }
 
-TEST_F(ClassroomRun, ManagerKilledMidQuizLeavesEveryPupilUsableAndLosesNothingAcknowledged) {
+// A manager killed in the middle of a quiz and started again on the same address and records.
+void ClassroomRun::KillTheManagerMidQuiz(const std::vector<std::string>& storeArgs,
+                                         std::unique_ptr<classroom::IProfileStore> (*open)(ClassroomRun&)) {
     constexpr int kPupils = 3;
-    ASSERT_TRUE(room.Serve({"--db", tmp / "class.sqlite"}));
+    ASSERT_TRUE(room.Serve(storeArgs)) << ReadFile(tmp / "serve.log");
     std::string address = room.pupils;
     StartPupils(kPupils);
     ASSERT_TRUE(AllReady(kPupils)) << Outputs();
@@ -347,7 +355,7 @@ TEST_F(ClassroomRun, ManagerKilledMidQuizLeavesEveryPupilUsableAndLosesNothingAc
         [&] {
             classroom::PupilList list = room.Admin().Pupils();
             for (const auto& p : list.pupils())
-                if (p.activity() != 276) return false;
+                if (p.pupil() <= kPupils && p.activity() != 276) return false;
             return true;
         },
         30000));
@@ -364,13 +372,12 @@ TEST_F(ClassroomRun, ManagerKilledMidQuizLeavesEveryPupilUsableAndLosesNothingAc
         EXPECT_TRUE(p->Running()) << Outputs();
 
     // Back on the same address and database: the pupils find it again by themselves.
-    ASSERT_TRUE(room.Serve({"--db", tmp / "class.sqlite"}, address)) << ReadFile(tmp / "serve.log");
+    ASSERT_TRUE(room.Serve(storeArgs, address)) << ReadFile(tmp / "serve.log");
     ASSERT_TRUE(WaitFor(
         [&] {
             classroom::PupilList list = room.Admin().Pupils();
-            if (list.pupils_size() != kPupils) return false;
             for (const auto& p : list.pupils())
-                if (!p.connected() || p.lost()) return false;
+                if (p.pupil() <= kPupils && (!p.connected() || p.lost())) return false;
             return true;
         },
         30000))
@@ -382,6 +389,7 @@ TEST_F(ClassroomRun, ManagerKilledMidQuizLeavesEveryPupilUsableAndLosesNothingAc
     // The quiz scores are whole: what was reported before the kill, while it was away and after.
     classroom::PupilList scored = room.Admin().Pupils();
     for (const auto& p : scored.pupils()) {
+        if (p.pupil() > kPupils) continue;
         std::string debug = room.DebugLog(p.pupil());
         std::vector<std::string> sinceStart = Split(debug.substr(debug.rfind("SendStartActivity 276")), '\n');
         EXPECT_EQ(p.last_score(), QuizScoreSum(sinceStart)) << "pupil " << p.pupil();
@@ -393,17 +401,89 @@ TEST_F(ClassroomRun, ManagerKilledMidQuizLeavesEveryPupilUsableAndLosesNothingAc
     room.server.Kill(SIGTERM);
 
     // Everything each course wrote is in the database as it last wrote it.
-    classroom::TSqliteProfileStore store(tmp / "class.sqlite");
+    std::unique_ptr<classroom::IProfileStore> store = open(*this);
     for (int n = 1; n <= kPupils; ++n) {
         auto writes = LastWrites(room.DebugLog(n), kStudents[n - 1]);
         EXPECT_FALSE(writes.empty());
         for (const auto& [where, value] : writes) {
-            std::optional<std::string> stored = store.Get(3, where.first, where.second);
+            std::optional<std::string> stored = store->Get(3, where.first, where.second);
             if (value.empty())
                 EXPECT_FALSE(stored.has_value()) << where.first << "/" << where.second;
             else
                 EXPECT_EQ(stored.value_or("(missing)"), value) << where.first << "/" << where.second;
         }
+    }
+}
+
+TEST_F(ClassroomRun, ManagerKilledMidQuizLeavesEveryPupilUsableAndLosesNothingAcknowledged) {
+    KillTheManagerMidQuiz({"--db", tmp / "class.sqlite"}, OpenSqlite);
+}
+
+TEST_F(ClassroomRun, ManagerKilledMidQuizOnPostgresLosesNothingAcknowledged) {
+    PrivatePostgres postgres;
+    if (!postgres.Start()) GTEST_SKIP() << "PostgreSQL cannot start here: " << postgres.why;
+    gPostgres = &postgres;
+    KillTheManagerMidQuiz({"--postgres", postgres.connection}, OpenPostgres);
+    gPostgres = nullptr;
+}
+
+// A pupil who goes on while the manager is away and whose computer is then switched off: what it
+// did meanwhile waits in its outbox on disk and reaches the manager when the course starts again.
+TEST_F(ClassroomRun, PupilKilledWhileTheManagerIsAwayLosesNothingOnceBothAreBack) {
+    ASSERT_TRUE(room.Serve({"--db", tmp / "class.sqlite"}));
+    std::string address = room.pupils, code = room.codes[1];
+    std::string dir = tmp / "pupil1";
+    // Into a practice and back while the manager is away, then into it again, where the computer dies.
+    const std::string toMenu = "expect-screen TForm_CustomStart\nclick 512 650\nwait 1000\n"
+                               "expect-screen TForm_StartNew\nclick 811 719\nwait 1000\nexpect-screen TForm_Menu\n";
+    std::string script = toMenu + "pause 4\n" // the manager is killed meanwhile
+                                  "click 514 191\nwait 1500\nexpect-screen TForm_WordsMenu\n"
+                         "click 439 271\nwait 3000\nexpect-screen TForm_WordsPractice\n"
+                         "click 492 392\nwait 3000\nclick 982 729\nwait 1500\nexpect-screen TForm_WordsMenu\n"
+                         "click 439 271\nwait 3000\nexpect-screen TForm_WordsPractice\n"
+                         "shot " + dir + "/practice.png\n"
+                         "await-end 300\n";
+    pupils.push_back(std::make_unique<Process>());
+    room.StartPupil(*pupils[0], 1, home, script, room.token, {});
+    ASSERT_TRUE(AllReady(1)) << Outputs();
+    room.server.Kill(SIGKILL);
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(dir + "/practice.png"); }, 60000)) << Outputs();
+    pupils[0]->Kill(SIGKILL);
+    EXPECT_NE(ReadFile(dir + "/data/Lingwell/ParloraPlus/Classroom/outbox.txt"), "");
+
+    // The manager first, then the course, with the code it was enrolled with.
+    ASSERT_TRUE(room.Serve({"--db", tmp / "class.sqlite"}, address)) << ReadFile(tmp / "serve.log");
+    room.codes[1] = code;
+    Process again;
+    room.StartPupil(again, 1, home, "expect-screen TForm_Menu\nawait-end 120\n", room.token, {"quiz"});
+    ASSERT_TRUE(WaitFor([&] { return LogHas(room.Admin().Log(1), "HideTutrix"); }, 60000)) << again.Output();
+    ASSERT_EQ(room.Admin().ShutDown(), 1);
+    EXPECT_EQ(again.Wait(60), 0) << again.Output();
+    room.server.Kill(SIGTERM);
+    EXPECT_EQ(ReadFile(dir + "/data/Lingwell/ParloraPlus/Classroom/outbox.txt"), "");
+
+    // The practice's end and the score, as the course reported them while the manager was away.
+    std::string debug = room.DebugLog(1);
+    std::smatch end, score;
+    ASSERT_TRUE(std::regex_search(debug, end, std::regex("SendEndActivity ([0-9]+), (-?[0-9]+)"))) << debug;
+    ASSERT_TRUE(std::regex_search(debug, score, std::regex("SendScore (-?[0-9]+) ([0-9]+)"))) << debug;
+    classroom::TSqliteProfileStore store(tmp / "class.sqlite");
+    bool endStored = false, scoreStored = false;
+    for (const auto& r : store.Results()) {
+        endStored |= r.kind == "end" && r.activity == std::stoi(end[1]) && r.score == std::stoi(end[2]);
+        scoreStored |= r.kind == "score" && r.score == std::stoi(score[1]) && r.award == std::stoi(score[2]);
+    }
+    EXPECT_TRUE(endStored) << debug;
+    EXPECT_TRUE(scoreStored) << debug;
+    // And every record as the course last wrote it, the practice's too.
+    auto writes = LastWrites(debug, "Ann");
+    ASSERT_FALSE(writes.empty());
+    for (const auto& [where, value] : writes) {
+        std::optional<std::string> stored = store.Get(3, where.first, where.second);
+        if (value.empty())
+            EXPECT_FALSE(stored.has_value()) << where.first << "/" << where.second;
+        else
+            EXPECT_EQ(stored.value_or("(missing)"), value) << where.first << "/" << where.second;
     }
 }
 
