@@ -11,7 +11,10 @@
 #include "shell/FormMain.h"
 #include "shell/ScreenFactory.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -90,7 +93,8 @@ std::vector<int> TForm_Language::ParseSourceList(const std::string& text) {
 
 TForm_Language::TForm_Language(TForm_Main& main, const TScreenParams& params)
     : TDIBScreen(main, "TForm_Language"), returnCode_(params.returnCode ? params.returnCode : 1),
-      anims_(main.dispatcher()), volume_(main.platform().volume(), kSliderMin, kSliderMax) {
+      anims_(main.dispatcher()), volume_(main.platform().volume(), kSliderMin, kSliderMax),
+      helpProgramDir_(ExecutableDir()) {
     anims_.SetInterval(20);
     anims_.AnimNotify = [this](TCustomDIBControl&, bool finished) { AnimEnded(finished); };
     FormCreate();
@@ -397,12 +401,13 @@ void TForm_Language::Choose(int position) {
 }
 
 std::string TForm_Language::HelpProgramPath() const {
-    for (const std::string& folder : {main_.folders().ProgramDir, ExecutableDir()}) {
-        if (folder.empty()) continue;
-        std::string path = PathResolver::Resolve(folder + "/" + kHelpProgram);
-        if (PathResolver::IsFile(path)) return path;
-    }
-    return {};
+    // Never from the course's home nor the PATH: a home on a stick or a share would hand the
+    // course a program of anyone's choosing to run.
+    if (helpProgramDir_.empty()) return {};
+    std::string path = helpProgramDir_ + "/" + kHelpProgram;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec) || ::access(path.c_str(), X_OK) != 0) return {};
+    return path;
 }
 
 bool TForm_Language::StartDownload(int position) {

@@ -25,7 +25,7 @@ class TForm_Language : public TDIBScreen {
     static constexpr int kCursorLeft = 409;
     static constexpr int kSliderMin = 427, kSliderMax = 577;
     static constexpr uint32_t kFirstStepMs = 400, kFastestStepMs = 100, kPollMs = 250;
-    // The download program's name, looked for in ProgramDir and beside the course's executable.
+    // The download program's name; only the one installed beside the course's executable is run.
     static constexpr const char* kHelpProgram = "parlora-get-help";
 
     TForm_Language(TForm_Main& main, const TScreenParams& params);
@@ -52,6 +52,9 @@ class TForm_Language : public TDIBScreen {
     TDIBAnimList& animations() { return anims_; }
     // Where the download program is, or "" when the course has none.
     std::string HelpProgramPath() const;
+    // The folder the program is taken from: the running executable's, unless a test names the
+    // build's own.
+    void setHelpProgramDir(std::string folder) { helpProgramDir_ = std::move(folder); }
 
   private:
     void FormCreate();
@@ -103,6 +106,7 @@ class TForm_Language : public TDIBScreen {
     TDIBButtonStrip* down_ = nullptr;
     std::string lastGreeting_;
 
+    std::string helpProgramDir_;
     int downloadHandle_ = -1;
     int downloadPosition_ = 0;
     TimerId pollTimer_ = 0;

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -57,6 +58,9 @@ struct LanguageCourse : DemoCourse {
         main->records()->SetCurrentStudent("Kim");
         main->LoadStudent();
         Request(code);
+        if (programInstalled)
+            if (auto* screen = ScreenAs<TForm_Language>())
+                screen->setHelpProgramDir(fs::path(kProgram).parent_path());
     }
     TForm_Language& lang() { return *ScreenAs<TForm_Language>(); }
     template <class T> T& E(const std::string& name) { return lang().Element<T>(name); }
@@ -82,10 +86,12 @@ struct LanguageCourse : DemoCourse {
         }
         ASSERT_FALSE(lang().downloading()) << "the download program did not end";
     }
+    // The build's own program, where an installed course has it beside its executable.
     void InstallProgram() {
         platform.headlessShell().runPrograms(true);
-        fs::create_symlink(kProgram, home() + "/" + TForm_Language::kHelpProgram);
+        programInstalled = true;
     }
+    bool programInstalled = false;
     std::string Downloaded(int n) { return home() + "/data/sources/" + std::to_string(n) + "source"; }
 };
 
@@ -177,6 +183,34 @@ TEST(LanguageChoice, NotInstalledWithoutTheProgramIsRefusedPolitely) {
     EXPECT_NE(log.find("Sorry, this help language is not available. [OK]"), std::string::npos) << log;
     EXPECT_EQ(c.Source(), 1);
     EXPECT_EQ(c.lang().chosenRow(), 1);
+    EXPECT_FALSE(fs::exists(c.Downloaded(5)));
+}
+
+TEST(LanguageChoice, ProgramsInTheCourseHomeOrOnThePathAreNeverRun) {
+    LanguageCourse c;
+    c.PrepareOwnSources(
+        {{"sconfig.txt", "[Defaults]\r\nNewUser=0\r\nHelpBase=file://" + PackagesDir() + "\r\n"}});
+    // A course home on a stick, and a folder on the PATH, each offering a program
+    // of that name.
+    std::string ran = c.tmp / "ran";
+    std::string script = "#!/bin/sh\ntouch '" + ran + "'\n";
+    std::string onPath = c.tmp / "bin";
+    for (const std::string& folder : {c.home(), onPath}) {
+        WriteFile(folder + "/" + TForm_Language::kHelpProgram, script);
+        fs::permissions(folder + "/" + TForm_Language::kHelpProgram, fs::perms::owner_all);
+    }
+    std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ::setenv("PATH", (onPath + ":" + path).c_str(), 1);
+    c.platform.headlessShell().runPrograms(true);
+    c.OpenFrom(10);
+    EXPECT_EQ(c.lang().HelpProgramPath(), "");
+    std::string log = Captured([&] {
+        c.ClickRow(2);
+        if (c.lang().downloading()) c.WaitForDownload();
+    });
+    ::setenv("PATH", path.c_str(), 1);
+    EXPECT_NE(log.find("Sorry, this help language is not available. [OK]"), std::string::npos) << log;
+    EXPECT_FALSE(fs::exists(ran));
     EXPECT_FALSE(fs::exists(c.Downloaded(5)));
 }
 

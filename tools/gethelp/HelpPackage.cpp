@@ -2,13 +2,17 @@
 
 #include "core/ConfigFile.h"
 #include "core/PathResolver.h"
+#include "core/StringUtil.h"
 
 #include <archive.h>
 #include <archive_entry.h>
 #include <curl/curl.h>
 #include <openssl/evp.h>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,16 +20,38 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 
 namespace parlora {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A package that unpacks to more than this is not a language folder.
-constexpr uint64_t kMaxUnpackedBytes = 4ull << 30;
+// A language folder is a few levels deep; deeper names only make paths no tool can handle.
+constexpr size_t kMaxDepth = 32;
+// At most this much of a name, an address or a library's message goes into a message.
+constexpr size_t kShownBytes = 200;
+
+// Text from a package, a course's configuration or a library, made safe to print on one line.
+std::string Shown(std::string_view text) {
+    return EscapeControls(text, kShownBytes);
+}
+
+// C0, DEL, or C1 (U+0080..U+009F) in UTF-8: no language file needs one, and a name holding one
+// could rewrite the terminal or the log that shows it.
+bool HasControls(std::string_view s) {
+    for (size_t i = 0; i < s.size(); ++i) {
+        auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x20 || c == 0x7F) return true;
+        if (c == 0xC2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) >= 0x80 &&
+            static_cast<unsigned char>(s[i + 1]) < 0xA0)
+            return true;
+    }
+    return false;
+}
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
@@ -46,19 +72,26 @@ std::string ChildNamed(const fs::path& folder, const std::string& name) {
 
 struct CurlSink {
     std::vector<uint8_t>* out;
+    uint64_t maxBytes;
     bool tooBig = false;
 };
 
 size_t CurlWrite(char* data, size_t size, size_t count, void* user) {
     auto* sink = static_cast<CurlSink*>(user);
     size_t n = size * count;
-    if (sink->out->size() + n > THelpPackage::kMaxPackageBytes) {
+    if (THelpPackage::StopRequested()) return 0;
+    if (sink->out->size() + n > sink->maxBytes) {
         sink->tooBig = true;
         return 0; // aborts the transfer
     }
     sink->out->insert(sink->out->end(), reinterpret_cast<uint8_t*>(data),
                       reinterpret_cast<uint8_t*>(data) + n);
     return n;
+}
+
+// Called about once a second even while nothing arrives, so a stop is seen on a stalled transfer.
+int CurlProgress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return THelpPackage::StopRequested() ? 1 : 0;
 }
 
 std::string JoinUrl(const std::string& base, const std::string& name) {
@@ -98,6 +131,85 @@ bool SafeParts(const char* raw, std::vector<std::string>& parts) {
 }
 
 using ArchivePtr = std::unique_ptr<archive, int (*)(archive*)>;
+
+// ".<digits>source-" and the six letters or digits mkdtemp puts after it.
+bool IsUnpackingFolderName(std::string_view name) {
+    size_t i = 1;
+    if (name.empty() || name[0] != '.') return false;
+    while (i < name.size() && std::isdigit(static_cast<unsigned char>(name[i])))
+        ++i;
+    if (i == 1 || i > 7 || name.substr(i, 7) != "source-") return false;
+    std::string_view rest = name.substr(i + 7);
+    return rest.size() == 6 && std::all_of(rest.begin(), rest.end(), [](char c) {
+               return std::isalnum(static_cast<unsigned char>(c));
+           });
+}
+
+// Removes the entry `name` of the open folder `dirFd` when it is this user's regular file, or this
+// user's folder holding only such things; anything else (a link, a device, another user's file) is
+// left, and so are the folders above it. Links are never followed. `budget` bounds the entries
+// looked at, and `depth` the folders nested, whatever someone else put there.
+bool RemoveOwnTree(int dirFd, const char* name, size_t depth, size_t& budget) {
+    if (budget == 0 || depth > kMaxDepth + 2) return false;
+    --budget;
+    struct stat st;
+    if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_uid != ::geteuid()) return false;
+    if (S_ISREG(st.st_mode)) return ::unlinkat(dirFd, name, 0) == 0;
+    if (!S_ISDIR(st.st_mode)) return false;
+    int fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino) {
+        ::close(fd); // replaced between the two looks
+        return false;
+    }
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return false;
+    }
+    // All names first: removing while reading may skip some.
+    std::vector<std::string> names;
+    while (dirent* e = ::readdir(dir)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+        if (names.size() >= budget) break;
+        names.emplace_back(e->d_name);
+    }
+    bool all = true; // names left unread keep the folder from going, as they should
+    for (const std::string& child : names)
+        all = RemoveOwnTree(fd, child.c_str(), depth + 1, budget) && all;
+    ::closedir(dir);
+    return all && ::unlinkat(dirFd, name, AT_REMOVEDIR) == 0;
+}
+
+// Removes the unpacking folders in `sources` that killed runs left: ours, old, and not locked by a
+// run still at work.
+void RemoveStaleUnpackingFolders(const std::string& sources) {
+    int fd = ::open(sources.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
+    }
+    std::vector<std::string> names;
+    while (dirent* e = ::readdir(dir))
+        if (IsUnpackingFolderName(e->d_name) && names.size() < 100) names.emplace_back(e->d_name);
+    const time_t before = std::time(nullptr) - time_t(THelpPackage::kStaleMinutes) * 60;
+    // Each killed run left at most what one package may hold.
+    size_t budget = THelpPackage::Limits{}.entries * 2 + 100;
+    for (const std::string& name : names) {
+        struct stat st;
+        if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode) ||
+            st.st_uid != ::geteuid() || st.st_mtime > before)
+            continue;
+        int lock = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (lock < 0) continue;
+        if (::flock(lock, LOCK_EX | LOCK_NB) == 0) RemoveOwnTree(fd, name.c_str(), 0, budget);
+        ::close(lock);
+    }
+    ::closedir(dir);
+}
 
 } // namespace
 
@@ -151,11 +263,12 @@ std::string THelpPackage::DataDirOf(const std::string& parentDir) {
     return {};
 }
 
-bool THelpPackage::Fetch(const std::string& url, std::vector<uint8_t>& out, std::string& error) {
+bool THelpPackage::Fetch(const std::string& url, std::vector<uint8_t>& out, std::string& error,
+                         uint64_t maxBytes) {
     out.clear();
     std::string lower = Lower(url);
     if (!StartsWith(lower, "https://") && !StartsWith(lower, "file://")) {
-        error = "only https:// and file:// addresses are used: " + url;
+        error = "only https:// and file:// addresses are used: " + Shown(url);
         return false;
     }
     static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
@@ -169,7 +282,7 @@ bool THelpPackage::Fetch(const std::string& url, std::vector<uint8_t>& out, std:
         return false;
     }
     char message[CURL_ERROR_SIZE] = {};
-    CurlSink sink{&out};
+    CurlSink sink{&out, maxBytes};
     CURL* c = curl.get();
     curl_easy_setopt(c, CURLOPT_URL, url.c_str());
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "https,file");
@@ -185,10 +298,13 @@ bool THelpPackage::Fetch(const std::string& url, std::vector<uint8_t>& out, std:
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, message);
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, CurlWrite);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, CurlProgress);
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     CURLcode rc = curl_easy_perform(c);
     if (rc != CURLE_OK) {
-        error = sink.tooBig ? "package larger than the course accepts: " + url
-                            : url + ": " + (*message ? message : curl_easy_strerror(rc));
+        error = StopRequested() ? std::string("stopped")
+                : sink.tooBig   ? "larger than the course accepts: " + Shown(url)
+                                : Shown(url) + ": " + Shown(*message ? message : curl_easy_strerror(rc));
         return false;
     }
     return true;
@@ -220,36 +336,58 @@ std::string THelpPackage::ChecksumOf(const std::string& checksumFile) {
 }
 
 bool THelpPackage::Unpack(const std::vector<uint8_t>& bytes, int language, const std::string& into,
-                          std::string& error) {
+                          std::string& error, const Limits& limits) {
     ArchivePtr a(archive_read_new(), archive_read_free);
     archive_read_support_filter_zstd(a.get());
     archive_read_support_filter_gzip(a.get());
     archive_read_support_format_tar(a.get());
     archive_read_support_format_zip(a.get());
+    auto libraryError = [&] {
+        const char* why = archive_error_string(a.get());
+        return Shown(why ? why : "unknown error");
+    };
     if (archive_read_open_memory(a.get(), bytes.data(), bytes.size()) != ARCHIVE_OK) {
-        error = std::string("not a package: ") + archive_error_string(a.get());
+        error = "not a package: " + libraryError();
         return false;
     }
     const std::string top = std::to_string(language) + "source";
+    const std::string tooLarge = "package unpacks to more than the course accepts";
     uint64_t unpacked = 0;
+    size_t headers = 0;
     int entries = 0;
     std::vector<std::string> parts;
     for (;;) {
+        if (StopRequested()) {
+            error = "stopped";
+            return false;
+        }
         archive_entry* entry = nullptr;
         int rc = archive_read_next_header(a.get(), &entry);
         if (rc == ARCHIVE_EOF) break;
         if (rc != ARCHIVE_OK && rc != ARCHIVE_WARN) {
-            error = std::string("damaged package: ") + archive_error_string(a.get());
+            error = "damaged package: " + libraryError();
+            return false;
+        }
+        if (++headers > limits.entries) {
+            error = "package holds more than " + std::to_string(limits.entries) + " entries";
             return false;
         }
         const char* name = archive_entry_pathname(entry);
-        std::string shown = name ? name : "(no name)";
+        std::string shown = name ? Shown(name) : "(no name)";
+        if (name && HasControls(name)) {
+            error = "package entry name holds control characters: " + shown;
+            return false;
+        }
         if (!SafeParts(name, parts)) {
             error = "package entry outside its folder: " + shown;
             return false;
         }
         if (Lower(parts[0]) != top) {
             error = "package entry not in " + top + ": " + shown;
+            return false;
+        }
+        if (parts.size() > kMaxDepth) {
+            error = "package entry too deep: " + shown;
             return false;
         }
         mode_t type = archive_entry_filetype(entry);
@@ -265,17 +403,30 @@ bool THelpPackage::Unpack(const std::vector<uint8_t>& bytes, int language, const
         if (type == AE_IFDIR) {
             fs::create_directories(out, ec);
             if (ec) {
-                error = "can't make " + out.string() + ": " + ec.message();
+                error = "can't make " + Shown(out.string()) + ": " + ec.message();
                 return false;
             }
             ++entries;
             continue;
         }
+        // A sparse entry's holes cost nothing in the package and can declare any size on disk.
+        if (archive_entry_sparse_count(entry) > 0) {
+            error = "package entry is a sparse file: " + shown;
+            return false;
+        }
+        // The declared size counts before anything is written; the data, should it be longer, too.
+        la_int64_t declared = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
+        if (declared < 0 || uint64_t(declared) > limits.bytes - unpacked) {
+            error = tooLarge;
+            return false;
+        }
+        unpacked += uint64_t(declared);
+        uint64_t charged = uint64_t(declared), written = 0;
         fs::create_directories(out.parent_path(), ec);
         // O_EXCL: an entry named twice must not overwrite the first (nor follow anything there).
         int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd < 0) {
-            error = "can't write " + out.string() + ": " + std::strerror(errno);
+            error = "can't write " + Shown(out.string()) + ": " + std::strerror(errno);
             return false;
         }
         const void* block = nullptr;
@@ -283,27 +434,42 @@ bool THelpPackage::Unpack(const std::vector<uint8_t>& bytes, int language, const
         la_int64_t offset = 0;
         bool ok = true;
         for (;;) {
+            if (StopRequested()) {
+                error = "stopped";
+                ok = false;
+                break;
+            }
             int r = archive_read_data_block(a.get(), &block, &size, &offset);
             if (r == ARCHIVE_EOF) break;
             if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
-                error = std::string("damaged package: ") + archive_error_string(a.get());
+                error = "damaged package: " + libraryError();
                 ok = false;
                 break;
             }
-            unpacked += size;
-            if (unpacked > kMaxUnpackedBytes) {
-                error = "package unpacks to more than the course accepts";
+            // Written in order only: a block further on would leave a hole.
+            if (offset < 0 || uint64_t(offset) != written) {
+                error = "package entry has holes: " + shown;
                 ok = false;
                 break;
             }
-            if (::lseek(fd, offset, SEEK_SET) < 0 || !WriteAll(fd, block, size)) {
-                error = "can't write " + out.string() + ": " + std::strerror(errno);
+            written += size;
+            if (written > charged) {
+                if (written - charged > limits.bytes - unpacked) {
+                    error = tooLarge;
+                    ok = false;
+                    break;
+                }
+                unpacked += written - charged;
+                charged = written;
+            }
+            if (!WriteAll(fd, block, size)) {
+                error = "can't write " + Shown(out.string()) + ": " + std::strerror(errno);
                 ok = false;
                 break;
             }
         }
         if (::close(fd) != 0 && ok) {
-            error = "can't write " + out.string() + ": " + std::strerror(errno);
+            error = "can't write " + Shown(out.string()) + ": " + std::strerror(errno);
             ok = false;
         }
         if (!ok) return false;
@@ -417,25 +583,29 @@ THelpPackage::Outcome THelpPackage::Install(int language, const std::string& par
         return {NoAddress, "no address to fetch help languages from (set HelpBase in section Defaults of "
                            "the configuration)"};
     std::string dataDir = DataDirOf(parentDir);
-    if (dataDir.empty()) return {InstallFailed, "no course data folder in " + parentDir};
+    if (dataDir.empty()) return {InstallFailed, "no course data folder in " + Shown(parentDir)};
     std::string sources = ChildNamed(dataDir, "sources");
     if (sources.empty()) sources = (fs::path(dataDir) / "sources").string();
+    RemoveStaleUnpackingFolders(sources);
     const std::string top = std::to_string(language) + "source";
     if (!ChildNamed(sources, top).empty()) return {Installed, top + " is already installed"};
+    auto stopped = [] { return Outcome{Stopped, "stopped by signal " + std::to_string(StopRequested())}; };
 
     std::vector<uint8_t> package;
     std::string error, name;
     for (const char* kind : {".tar.zst", ".zip"}) {
         name = top + kind;
         std::string why;
-        if (Fetch(JoinUrl(baseAddress, name), package, why)) break;
+        if (Fetch(JoinUrl(baseAddress, name), package, why) || StopRequested()) break;
         if (error.empty()) error = why;
         package.clear();
     }
+    if (StopRequested()) return stopped();
     if (package.empty()) return {FetchFailed, "can't fetch " + top + ": " + error};
     std::vector<uint8_t> sumFile;
-    if (!Fetch(JoinUrl(baseAddress, name + ".sha256"), sumFile, error))
-        return {FetchFailed, "can't fetch the checksum of " + name + ": " + error};
+    bool gotSum = Fetch(JoinUrl(baseAddress, name + ".sha256"), sumFile, error, kMaxChecksumFileBytes);
+    if (StopRequested()) return stopped();
+    if (!gotSum) return {FetchFailed, "can't fetch the checksum of " + name + ": " + error};
     std::string expected = ChecksumOf(std::string(sumFile.begin(), sumFile.end()));
     if (expected.empty()) return {ChecksumMismatch, "the checksum file of " + name + " holds no SHA-256"};
     if (Sha256Hex(package) != expected) return {ChecksumMismatch, name + " does not match its checksum"};
@@ -446,19 +616,25 @@ THelpPackage::Outcome THelpPackage::Install(int language, const std::string& par
     std::vector<char> temp(pattern.begin(), pattern.end());
     temp.push_back('\0');
     if (!::mkdtemp(temp.data()))
-        return {InstallFailed, "can't make a folder in " + sources + ": " + std::strerror(errno)};
+        return {InstallFailed, "can't make a folder in " + Shown(sources) + ": " + std::strerror(errno)};
     fs::path tempDir(temp.data());
-    auto fail = [&](Result r, const std::string& why) {
+    // Held while the folder is in use, so that another run does not take it for a killed run's.
+    int lock = ::open(temp.data(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (lock >= 0) ::flock(lock, LOCK_EX);
+    auto done = [&](Result r, const std::string& why) {
         fs::remove_all(tempDir, ec);
+        if (lock >= 0) ::close(lock);
         return Outcome{r, why};
     };
-    if (!Unpack(package, language, tempDir.string(), error)) return fail(BadArchive, name + ": " + error);
+    auto stoppedNow = [&] { return done(Stopped, stopped().message); };
+    if (!Unpack(package, language, tempDir.string(), error))
+        return StopRequested() ? stoppedNow() : done(BadArchive, name + ": " + error);
     fs::path unpacked = tempDir / top;
-    if (!fs::is_directory(unpacked)) return fail(BadArchive, name + ": no " + top + " folder inside");
+    if (!fs::is_directory(unpacked)) return done(BadArchive, name + ": no " + top + " folder inside");
+    if (StopRequested()) return stoppedNow();
     fs::rename(unpacked, fs::path(sources) / top, ec);
-    if (ec) return fail(InstallFailed, "can't install " + top + ": " + ec.message());
-    fs::remove_all(tempDir, ec);
-    return {Installed, top + " installed"};
+    if (ec) return done(InstallFailed, "can't install " + top + ": " + ec.message());
+    return done(Installed, top + " installed");
 }
 
 } // namespace parlora
