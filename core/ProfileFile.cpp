@@ -6,9 +6,11 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -222,17 +224,141 @@ std::string ProfileText::bytes() const {
 
 namespace {
 
+constexpr int kMaxLinkHops = 8;
+
+// Links in the place of a records or configuration file are followed only when they belong to the
+// user or to root, and lead to a file of the user or root. A folder others can write into (a
+// school's shared records folder, often writable by a group and without the sticky bit, so the
+// kernel's protected_symlinks does not apply) must not let them point our reads and writes at
+// the user's other files. A user's own link, into a synced folder say, still works.
+bool TrustedOwner(uid_t uid) {
+    return uid == ::geteuid() || uid == 0;
+}
+
+// The folder that holds a file, open, and the file's name in it.
+struct FileSpot {
+    int dir = -1;
+    std::string name;
+    bool viaLink = false;
+    FileSpot() = default;
+    FileSpot(const FileSpot&) = delete;
+    FileSpot& operator=(const FileSpot&) = delete;
+    ~FileSpot() {
+        if (dir >= 0) ::close(dir);
+    }
+};
+
+// Finds where the file `path` names lives, following links in the file's own place by the rule
+// above (folders on the way resolve as the system does). True also when the file is missing; false
+// with errno set otherwise, ELOOP for a link not followed.
+bool Locate(const std::string& path, FileSpot& spot) {
+    std::string current = path;
+    for (int hop = 0;; ++hop) {
+        size_t slash = current.find_last_of('/');
+        std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : current.substr(0, slash);
+        spot.name = slash == std::string::npos ? current : current.substr(slash + 1);
+        if (spot.name.empty()) {
+            errno = EISDIR;
+            return false;
+        }
+        if (spot.dir >= 0) ::close(spot.dir);
+        spot.dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        // A folder we may enter but not list still holds files we can open.
+        if (spot.dir < 0 && errno == EACCES)
+            spot.dir = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (spot.dir < 0) return false;
+        // The link itself is examined and read through one handle, so it cannot be swapped between.
+        int link = ::openat(spot.dir, spot.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (link < 0) return errno == ENOENT;
+        struct stat st {};
+        if (::fstat(link, &st) != 0 || !S_ISLNK(st.st_mode)) {
+            ::close(link);
+            return true;
+        }
+        char target[PATH_MAX];
+        ssize_t n = hop < kMaxLinkHops && TrustedOwner(st.st_uid)
+                        ? ::readlinkat(link, "", target, sizeof target)
+                        : -1;
+        ::close(link);
+        if (n <= 0 || n >= static_cast<ssize_t>(sizeof target)) {
+            errno = ELOOP;
+            return false;
+        }
+        current.assign(target, static_cast<size_t>(n));
+        if (current[0] != '/') current = folder + "/" + current;
+        spot.viaLink = true;
+    }
+}
+
+// Opens a records or configuration file for reading. Only a regular file of a sane size: a FIFO
+// planted under the name would block the course in open() and a device would never end; O_NONBLOCK
+// makes the open return at once whatever the name is.
+int OpenProfileFile(const std::string& path) {
+    FileSpot spot;
+    if (!Locate(path, spot)) return -1;
+    int fd = ::openat(spot.dir, spot.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st {};
+    int error = 0;
+    if (::fstat(fd, &st) != 0)
+        error = errno;
+    else if (S_ISDIR(st.st_mode))
+        error = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        error = EINVAL;
+    else if (st.st_size > static_cast<off_t>(kProfileFileMaxBytes))
+        error = EFBIG;
+    else if (spot.viaLink && !TrustedOwner(st.st_uid))
+        error = ELOOP;
+    else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        error = errno;
+    if (error != 0) {
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+// Makes a new file in `dir` named prefix + six random letters or digits + suffix. O_EXCL and
+// O_NOFOLLOW: never an existing name, nor a link someone planted, and the name cannot be guessed.
+int CreateFreshFile(int dir, const std::string& prefix, const std::string& suffix, mode_t mode,
+                    std::string& name) {
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[6];
+        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) return -1;
+        name = prefix;
+        for (unsigned char r : random)
+            name += kLetters[r % (sizeof kLetters - 1)];
+        name += suffix;
+        int fd = ::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
 // Reads a whole file; false with errno set when it cannot be read (ENOENT when missing).
 bool ReadWholeFile(const std::string& path, std::string& out) {
     out.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenProfileFile(path);
     if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        errno = EISDIR;
-        return false;
-    }
     char buffer[16384];
     while (true) {
         ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -245,6 +371,13 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
         }
         if (n == 0) break;
         out.append(buffer, static_cast<size_t>(n));
+        // Growing while we read it.
+        if (out.size() > kProfileFileMaxBytes) {
+            ::close(fd);
+            out.clear();
+            errno = EFBIG;
+            return false;
+        }
     }
     ::close(fd);
     return true;
@@ -319,70 +452,70 @@ void ProfileFile::Save(const std::string& path, const ProfileText& text) {
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // Replace the file a symbolic link points at, not the link itself.
-    fs::path target = path;
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) target = resolved;
+    // The file is replaced in its own folder: the link's target's, when a link is followed.
+    FileSpot spot;
+    if (!Locate(path, spot)) return false;
+    struct stat old {};
+    bool exists = ::fstatat(spot.dir, spot.name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!exists && errno != ENOENT) return false;
+    if (exists) {
+        int error = S_ISLNK(old.st_mode)                        ? ELOOP // planted since Locate looked
+                    : S_ISDIR(old.st_mode)                      ? EISDIR
+                    : !S_ISREG(old.st_mode)                     ? EINVAL
+                    : spot.viaLink && !TrustedOwner(old.st_uid) ? ELOOP
+                                                                : 0;
+        if (error != 0) {
+            errno = error;
+            return false;
+        }
     }
-    fs::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-
-    int fd = ::mkstemp(pattern.data());
+    // A new file gets the usual permissions (the umask applies to the mode given here).
+    std::string temp;
+    int fd = CreateFreshFile(spot.dir, "." + spot.name + ".", "", exists ? 0600 : 0666, temp);
     if (fd < 0) return false;
     auto fail = [&](int error) {
-        ::close(fd);
-        ::unlink(pattern.c_str());
+        if (fd >= 0) ::close(fd);
+        ::unlinkat(spot.dir, temp.c_str(), 0);
         errno = error;
         return false;
     };
-
-    // Keep the old file's permissions; a new file gets the usual ones.
-    struct stat old {};
-    mode_t mode = 0666;
-    if (::stat(target.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    ::fchmod(fd, mode);
-
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail(errno);
+    if (exists) {
+        // The new copy keeps the old file's owner, group and mode. Someone else's file is taken over
+        // only when the user could have written it in place all the same (a class's records file
+        // shared through a group): the group and mode stay, so the class keeps its access.
+        // Otherwise it is not ours to replace, and the write fails.
+        if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+            ::fchown(fd, old.st_uid, old.st_gid) != 0 && old.st_uid != ::geteuid()) {
+            int error = errno;
+            if (spot.viaLink || ::faccessat(spot.dir, spot.name.c_str(), W_OK, AT_EACCESS) != 0 ||
+                (::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0 && !(old.st_mode & S_IWOTH)))
+                return fail(error);
         }
-        p += n;
-        left -= static_cast<size_t>(n);
+        if (::fchmod(fd, old.st_mode & 07777) != 0) return fail(errno);
     }
-    if (::fsync(fd) != 0) return fail(errno);
-    if (::close(fd) != 0) {
-        int error = errno;
-        ::unlink(pattern.c_str());
-        errno = error;
-        return false;
-    }
-    if (::rename(pattern.c_str(), target.c_str()) != 0) {
-        int error = errno;
-        ::unlink(pattern.c_str());
-        errno = error;
-        return false;
-    }
+    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) return fail(errno);
+    int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0) return fail(errno);
+    if (::renameat(spot.dir, temp.c_str(), spot.dir, spot.name.c_str()) != 0) return fail(errno);
     // The rename itself survives a power cut only once the folder is on disk.
-    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    ::fsync(spot.dir);
     return true;
+}
+
+bool FolderTakesNewFiles(const std::string& folder, const std::string& prefix) {
+    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0 && errno == EACCES) dir = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return false;
+    std::string name;
+    int fd = CreateFreshFile(dir, prefix, ".txt", 0600, name);
+    bool ok = fd >= 0 && ::write(fd, "x", 1) == 1;
+    if (fd >= 0) {
+        ok = ::close(fd) == 0 && ok;
+        ::unlinkat(dir, name.c_str(), 0);
+    }
+    ::close(dir);
+    return ok;
 }
 
 bool IsAtomicWriteTempName(std::string_view tempName, std::string_view name) {

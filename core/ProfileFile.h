@@ -10,7 +10,13 @@
 //   uses the file's own line end, CRLF for a new file); an empty value deletes the key;
 //   writing with no key deletes the whole section;
 // - every write goes to a temporary file in the same folder, is flushed and renamed over the
-//   old file, so a crash never leaves a truncated file.
+//   old file, so a crash never leaves a truncated file; the new file keeps the old one's owner
+//   and mode, and a file of someone else's that cannot be given back to them is not written;
+// - records folders may be shared: a link in a file's place is followed only when the link and
+//   the file it leads to belong to the user (or root); only regular files up to
+//   kProfileFileMaxBytes are read, and opening never waits (a FIFO, a device).
+//   Anything else reads as an unreadable file, and a write to it fails.
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,6 +24,9 @@
 #include <vector>
 
 namespace parlora {
+
+// Larger files are refused as unreadable: no records or settings file comes near.
+constexpr std::size_t kProfileFileMaxBytes = 64u << 20;
 
 class ProfileText {
   public:
@@ -68,8 +77,14 @@ class ProfileFile {
 };
 
 // Replaces `path` with `bytes` through a temporary file in the same folder, fsync and rename.
-// Returns false with errno set on failure, leaving the old file as it was.
+// Returns false with errno set on failure, leaving the old file as it was. Links, owner and kind
+// of file as for ProfileFile above.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// Whether new files can be made in `folder`: makes one named `prefix`, six random letters or
+// digits and ".txt", writes a byte and removes it. Never opens an existing name, so nothing
+// planted in a shared folder is followed or truncated.
+bool FolderTakesNewFiles(const std::string& folder, const std::string& prefix);
 
 // The temporary name WriteFileAtomically uses for a file called `name`, with the six characters
 // that mkstemp fills in: ".name.XXXXXX".

@@ -46,8 +46,12 @@ std::string XdgDataHome() {
 
 std::string RuntimeDir() {
     std::string v = absoluteEnv("XDG_RUNTIME_DIR");
-    std::error_code ec;
-    if (!v.empty() && std::filesystem::is_directory(v, ec)) return v;
+    // Only a real folder of ours that nobody else can write into: in a shared one, anyone could
+    // plant links under the names we use there.
+    struct stat st {};
+    if (!v.empty() && ::lstat(v.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+        (st.st_mode & 022) == 0)
+        return v;
     // /tmp is shared by every user: a fixed name there would belong to whoever came first.
     std::string own = "/tmp/ParloraPlus-" + std::to_string(::getuid());
     return MakePrivateFolder(own) ? own : std::string();
@@ -55,7 +59,9 @@ std::string RuntimeDir() {
 
 std::string ProgramTempDir() {
     std::string runtime = RuntimeDir();
-    return runtime.empty() ? std::string() : join(runtime, "ParloraPlus");
+    if (runtime.empty()) return {};
+    std::string dir = join(runtime, "ParloraPlus");
+    return MakePrivateFolder(dir) ? dir : std::string();
 }
 
 bool MakePrivateFolder(const std::string& path) {

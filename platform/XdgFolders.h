@@ -9,11 +9,12 @@ std::string XdgConfigHome();
 // $XDG_DATA_HOME, else ~/.local/share; empty when neither is known.
 std::string XdgDataHome();
 // This user's own folder for the single-instance lock and the debug log: $XDG_RUNTIME_DIR when it
-// is an existing folder, else /tmp/ParloraPlus-<uid>, made here with mode 0700. Empty when that
-// name is taken by a link, a file or someone else's folder.
+// is a folder (not a link) of this user's that no one else may write into, else
+// /tmp/ParloraPlus-<uid>, made here with mode 0700. Empty when that name is taken by a link, a
+// file or someone else's folder.
 std::string RuntimeDir();
-// The scratch folder, RuntimeDir()/ParloraPlus (empty with it). Not created here; the course
-// empties it at start and removes it at the end.
+// The scratch folder, RuntimeDir()/ParloraPlus, made here or accepted as by MakePrivateFolder;
+// empty when it is not ours. The course empties it at start and removes it at the end.
 std::string ProgramTempDir();
 // Makes `path` a folder only this user can enter (0700), or accepts one that already is ours
 // (closing it to others). False for a symbolic link, a file or another user's folder.

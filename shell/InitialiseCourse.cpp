@@ -8,7 +8,6 @@
 #include "shell/InsertDiscDialog.h"
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -109,16 +108,11 @@ bool TForm_Main::SetUpRecordsFolder() {
     }
     std::error_code ec;
     fs::create_directories(PathResolver::Resolve(folders_.RecordsDir), ec);
-    std::string probe = PathResolver::Join(PathResolver::Resolve(folders_.RecordsDir),
-                                           Format("iexist%d.txt", int(random_.SharedRandom(999))));
-    bool writable = false;
-    {
-        std::ofstream f(probe, std::ios::binary);
-        writable = f.good() && (f << "x").good();
-    }
-    writable = writable && fs::exists(probe, ec);
-    fs::remove(probe, ec);
-    if (!writable) {
+    // The write test makes a file of its own under a fresh name: the folder may be shared, and a
+    // fixed name there could be anyone's link. The number still comes from the shared stream, which
+    // later draws depend on.
+    std::string prefix = Format("iexist%d-", int(random_.SharedRandom(999)));
+    if (!FolderTakesNewFiles(PathResolver::Resolve(folders_.RecordsDir), prefix)) {
         ShowFailure("Can't write to folder " + folders_.RecordsDir + ".  Please check access permissions.");
         return false;
     }
