@@ -7,6 +7,7 @@
 
 #include <grpcpp/grpcpp.h>
 #include <grpcpp/resource_quota.h>
+#include <malloc.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -31,6 +32,8 @@ constexpr size_t kMaxValue = 16 * 1024;
 constexpr size_t kMaxQueue = 256;     // commands waiting for one pupil
 constexpr int kRefusedLines = 10;     // lines about refused calls per window, on stderr
 constexpr auto kRefusedWindow = std::chrono::seconds(10);
+constexpr double kResultBurst = 600;  // result rows at once
+constexpr double kResultsPerSecond = 1;
 
 std::string ReadWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -79,6 +82,10 @@ struct TPupilState {
     std::unique_ptr<Surface> screen; // made with the first picture the pupil sends
     std::deque<std::string> log;
     size_t logBytes = 0;
+    // Result rows a pupil may still add now: a burst (an outbox sent after an outage) and then a
+    // steady pace, so no pupil can fill the teacher's disk.
+    double resultAllowance = kResultBurst;
+    std::chrono::steady_clock::time_point resultChecked = std::chrono::steady_clock::now();
     std::string keyHash;  // the hash of this pupil's key; empty: not enrolled
     std::string codeHash; // an enrolment code not used yet
     long long codeExpires = 0;
@@ -103,6 +110,16 @@ struct TClassroomServer::State {
     TPupilState* FindLocked(int n) {
         auto it = pupils.find(n);
         return it == pupils.end() ? nullptr : &it->second;
+    }
+    bool TakeResultLocked(TPupilState& p) {
+        auto now = std::chrono::steady_clock::now();
+        p.resultAllowance = std::min(
+            kResultBurst,
+            p.resultAllowance + kResultsPerSecond * std::chrono::duration<double>(now - p.resultChecked).count());
+        p.resultChecked = now;
+        if (p.resultAllowance < 1) return false;
+        p.resultAllowance -= 1;
+        return true;
     }
     void LogLocked(TPupilState& p, const std::string& line) {
         // Pupils' texts are escaped here, once: the log goes to the teacher's terminal.
@@ -214,7 +231,10 @@ class PupilService final : public CallTutrix::Service {
         found->keyHash = keyHash;
         found->codeHash.clear();
         // The computer that held the old key is no longer this pupil: its stream ends.
-        if (found->streaming) found->stream = ++s_->streams;
+        if (found->streaming) {
+            found->stream = ++s_->streams;
+            found->streaming = false;
+        }
         found->connected = false;
         s_->changed.notify_all();
         s_->LogLocked(*found, std::string("Join from ") + c->peer() + (had ? " (the earlier key stops working)" : ""));
@@ -312,7 +332,7 @@ class PupilService final : public CallTutrix::Service {
             grpc::Status st = Sized(r->section(), r->key(), r->value());
             if (st.ok()) st = Section(p, r->section(), section, defaults);
             if (!st.ok()) {
-                s_->LogLocked(p, "WriteRemoteProfileString refused [" + r->section().substr(0, 64) + "]");
+                s_->LogLocked(p, "WriteRemoteProfileString refused [" + EscapeControls(r->section(), 64) + "]");
                 return st;
             }
             target = p.target;
@@ -342,6 +362,7 @@ class PupilService final : public CallTutrix::Service {
     grpc::Status SendEndActivity(grpc::ServerContext* c, const EndActivity* r, Empty*) override {
         TResultRow row;
         grpc::Status ok = Connected(c, [&](TPupilState& p, auto&) {
+            if (!s_->TakeResultLocked(p)) return TooManyResults();
             p.activity = 0;
             s_->LogLocked(p, "SendEndActivity " + std::to_string(r->activity()) + ", " +
                                  std::to_string(r->score()));
@@ -354,6 +375,7 @@ class PupilService final : public CallTutrix::Service {
     grpc::Status SendScore(grpc::ServerContext* c, const Score* r, Empty*) override {
         TResultRow row;
         grpc::Status ok = Connected(c, [&](TPupilState& p, auto&) {
+            if (!s_->TakeResultLocked(p)) return TooManyResults();
             p.lastScore = r->score();
             p.award = r->award_level();
             s_->LogLocked(p,
@@ -363,6 +385,9 @@ class PupilService final : public CallTutrix::Service {
         });
         if (!ok.ok()) return ok;
         return Record(row);
+    }
+    static grpc::Status TooManyResults() {
+        return {grpc::StatusCode::RESOURCE_EXHAUSTED, "too many results at once: at most one a second after a first 600"};
     }
     grpc::Status Record(const TResultRow& row) {
         try {
@@ -669,25 +694,41 @@ TClassroomServer::~TClassroomServer() {
 }
 
 std::vector<TEnrolCode> TClassroomServer::Enrol(const std::vector<int>& pupils) {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    std::vector<int> wanted = pupils;
-    if (wanted.empty())
-        for (const auto& [n, p] : state_->pupils)
-            wanted.push_back(n);
-    for (int n : wanted)
-        if (!state_->FindLocked(n)) throw std::invalid_argument("pupil " + std::to_string(n) + " is not on the roster");
     std::vector<TEnrolCode> codes;
-    long long expires = Now() + options_.codeLifetime.count();
-    for (int n : wanted) {
-        TPupilState& p = state_->pupils.at(n);
-        std::string code = NewEnrolmentCode();
-        std::string hash = Sha256Hex(NormaliseCode(code));
-        store_->PutCredential({n, "code", hash, expires});
-        p.codeHash = hash;
-        p.codeExpires = expires;
-        codes.push_back({n, p.student, code, expires});
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        std::vector<int> wanted = pupils;
+        if (wanted.empty())
+            for (const auto& [n, p] : state_->pupils)
+                wanted.push_back(n);
+        std::sort(wanted.begin(), wanted.end());
+        wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+        for (int n : wanted) {
+            TPupilState* p = state_->FindLocked(n);
+            if (!p) throw std::invalid_argument("pupil " + std::to_string(n) + " is not on the roster");
+            codes.push_back({n, p->student, NewEnrolmentCode(), Now() + options_.codeLifetime.count()});
+        }
+    }
+    // Each code is on disk before it is handed out; the pupils' calls go on meanwhile.
+    std::vector<std::string> hashes;
+    for (const TEnrolCode& c : codes) {
+        hashes.push_back(Sha256Hex(NormaliseCode(c.code)));
+        store_->PutCredential({c.pupil, "code", hashes.back(), c.expires});
+    }
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    for (size_t i = 0; i < codes.size(); ++i) {
+        TPupilState& p = state_->pupils.at(codes[i].pupil);
+        p.codeHash = hashes[i];
+        p.codeExpires = codes[i].expires;
     }
     return codes;
+}
+
+void LimitHeldMemory() {
+    // A refused 4 MB message is read whole before its call is turned down; with glibc's default of
+    // a memory pool per thread, each server thread would keep its freed buffers for good.
+    ::mallopt(M_ARENA_MAX, 2);
+    ::mallopt(M_MMAP_THRESHOLD, 256 * 1024);
 }
 
 std::shared_ptr<grpc::Channel> TClassroomServer::InProcessPupilChannel() {

@@ -55,6 +55,10 @@ constexpr int kMaxPupilMessage = 4 * 1024 * 1024;
 // 999999, names without control characters.
 std::map<int, TRosterEntry> ReadRoster(const std::string& path);
 
+// Keeps the manager's process from holding on to the memory of large refused messages; called once
+// at start, before any thread.
+void LimitHeldMemory();
+
 class TClassroomServer {
   public:
     TClassroomServer(TClassroomOptions options, std::unique_ptr<IProfileStore> store);

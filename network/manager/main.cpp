@@ -133,6 +133,7 @@ int Serve(const std::vector<std::string>& args, const std::string& token, const 
         store = std::make_unique<TPostgresProfileStore>(postgres);
     else
         store = std::make_unique<TSqliteProfileStore>(db);
+    LimitHeldMemory();
     TClassroomServer server(o, std::move(store));
     server.Start();
     std::printf("parlora-classroom: pupils connect to %s%s; the teacher's address is %s; records in %s\n",

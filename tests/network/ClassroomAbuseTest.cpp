@@ -303,6 +303,8 @@ TEST_F(ClassroomAbuse, FilesOfTheTeachersComputerAreNotOpenToOtherUsers) {
         ASSERT_EQ(::stat((tmp / name).c_str(), &st), 0) << name;
         EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
     }
+    // A refused write whose section is cut in the middle of a letter must not hide the log.
+    ASSERT_EQ(ann.Write(std::string(63, 'a') + "\xc3\xa9", "k", "v"), grpc::StatusCode::PERMISSION_DENIED);
     // The log the teacher reads holds no control character, and no line of its own making.
     std::vector<std::string> log = Admin().Log(1);
     std::string all;
