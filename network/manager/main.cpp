@@ -8,6 +8,8 @@
 #include "core/StringUtil.h"
 #include "shell/ProgramVersion.h"
 
+#include <google/protobuf/stubs/logging.h>
+
 #include <csignal>
 #include <ctime>
 #include <cstdio>
@@ -134,6 +136,9 @@ int Serve(const std::vector<std::string>& args, const std::string& token, const 
     else
         store = std::make_unique<TSqliteProfileStore>(db);
     LimitHeldMemory();
+    // Protobuf prints a line for every request whose text is not UTF-8: a pupil sending such requests
+    // in a loop would flood the teacher's terminal. The request is refused all the same.
+    google::protobuf::SetLogHandler(nullptr);
     TClassroomServer server(o, std::move(store));
     server.Start();
     std::printf("parlora-classroom: pupils connect to %s%s; the teacher's address is %s; records in %s\n",
