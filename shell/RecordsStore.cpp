@@ -1,5 +1,6 @@
 #include "shell/RecordsStore.h"
 
+#include "core/Errors.h"
 #include "core/ProfileFile.h"
 #include "core/StringUtil.h"
 #include "core/TextCodec.h"
@@ -62,7 +63,7 @@ std::string TRecordsStore::ReadRecordValue(const std::string& section, const std
     case Backend::Network:
         return remote_->GetRemoteProfileString(section, key, fallback);
     case Backend::File:
-        return ProfileFile::Read(folders_.RecordsFile, section, key, fallback);
+        return file_.Current(folders_.RecordsFile).get(section, key).value_or(fallback);
     case Backend::Off:
         break;
     }
@@ -80,10 +81,12 @@ void TRecordsStore::WriteRecordValue(const std::string& section, const std::stri
         remote_->WriteRemoteProfileString(section, key, value);
         break;
     case Backend::File:
-        if (key.empty() && value.empty())
-            ProfileFile::EraseSection(folders_.RecordsFile, section);
-        else
-            ProfileFile::Write(folders_.RecordsFile, section, key, value);
+        if (key.empty() && value.empty()) {
+            file_.Edit(folders_.RecordsFile, [&](ProfileText& text) { text.eraseSection(section); });
+        } else {
+            if (section.empty()) throw ProfileError("No section specified for WriteProfile");
+            file_.Edit(folders_.RecordsFile, [&](ProfileText& text) { text.set(section, key, value); });
+        }
         break;
     case Backend::Off:
         break;
@@ -145,8 +148,15 @@ void TRecordsStore::SaveStudentList() {
 
 void TRecordsStore::SortStudentsByScore() {
     if (students_.empty()) return;
-    for (auto& s : students_)
-        s.tag = ReadRecordInt("Student " + s.raw, "Score", 0);
+    if (backend() == Backend::File) {
+        // One look at the file for the whole list.
+        const RecordsIndex& index = file_.Current(folders_.RecordsFile);
+        for (auto& s : students_)
+            s.tag = ParseIntOr(index.get("Student " + s.raw, "Score").value_or("0"), 0);
+    } else {
+        for (auto& s : students_)
+            s.tag = ReadRecordInt("Student " + s.raw, "Score", 0);
+    }
     auto higherFirst = [](const TStudentEntry& a, const TStudentEntry& b) { return a.tag > b.tag; };
     if (std::is_sorted(students_.begin(), students_.end(), higherFirst)) return;
     std::stable_sort(students_.begin(), students_.end(), higherFirst);
@@ -204,7 +214,7 @@ bool TRecordsStore::DeleteCurrentStudentAndRecords() {
     bool listed = it != rest.end();
     if (listed) rest.erase(it);
     const std::string section = StudentSection();
-    ProfileFile::Edit(folders_.RecordsFile, [&](ProfileText& text) {
+    file_.Edit(folders_.RecordsFile, [&](ProfileText& text) {
         text.eraseSection(section);
         if (listed) text.set("Defaults", "Students", StudentListValue(rest));
     });

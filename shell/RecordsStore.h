@@ -7,6 +7,7 @@
 // the file spells it (`raw`) for every section lookup, and its UTF-8 form for display, so such a file
 // is read correctly and every line we do not change stays byte for byte as it was.
 #include "shell/CourseState.h"
+#include "shell/RecordsIndex.h"
 
 #include <array>
 #include <functional>
@@ -109,6 +110,8 @@ class TRecordsStore {
     const IClock& clock_;
     IRemoteProfile* remote_ = nullptr;
 
+    // The records file parsed once: reads and the sort answer from it, writes keep it in step.
+    RecordsFileCache file_;
     std::vector<TStudentEntry> students_;
     std::string current_, currentRaw_;
     ScoreTable scores_{};

@@ -180,19 +180,29 @@ TForm_ChooseName::~TForm_ChooseName() {
 void TForm_ChooseName::DrawList() {
     TVolatileDIB* pic = images_.FindImage("List");
     if (!pic) return;
-    pic->SetSize(list_->Width(), count_ * kRowHeight);
+    page_.Fit(offset_, count_);
+    pic->SetSize(list_->Width(), page_.rows() * kRowHeight);
     pic->FillColor(0xFFFFFFFFu);
     TDIBCanvas& c = pic->Canvas();
     c.Font.family = main_.catalogue() ? main_.catalogue()->sourceFontName() : "Arial";
     c.Font.pixelHeight = 18;
     c.Brush = BrushStyle::Clear;
-    for (int i = 0; i < count_; ++i) {
+    for (int i = page_.first(); i < page_.first() + page_.rows(); ++i) {
         bool chosen = i + 1 == selected_;
         c.Font.bold = chosen;
         c.FontColor = chosen ? 0xFFFF0000u : 0xFF000000u;
-        c.TextOut(0, i * kRowHeight, names_[size_t(i)]);
+        c.TextOut(0, (i - page_.first()) * kRowHeight, names_[size_t(i)]);
     }
+    list_->SetOffsetY(page_.PictureOffset(offset_));
     list_->Invalidate();
+}
+
+void TForm_ChooseName::ShowOffset(int offset) {
+    offset_ = offset;
+    if (page_.Fit(offset_, count_))
+        DrawList();
+    else
+        list_->SetOffsetY(page_.PictureOffset(offset_));
 }
 
 void TForm_ChooseName::DIBI_ListClick() {
@@ -224,7 +234,7 @@ void TForm_ChooseName::ShowRow(int number) {
     // Far out of sight (the arrows scrolled away from it): the list jumps there.
     scrollList_->StopAnims();
     top_ = newTop;
-    list_->SetOffsetY((top_ - 1) * kRowHeight);
+    ShowOffset((top_ - 1) * kRowHeight);
     UpdateScrollButtons();
 }
 
@@ -298,7 +308,7 @@ void TForm_ChooseName::Scroll(int delta) {
     int base = (oldTop_ - 1) * kRowHeight;
     scrollList_->AddCallbackAnim(
         scrollTime_, *list_, 0, (newTop - oldTop_) * kRowHeight,
-        [this, base](int value) { list_->SetOffsetY(value + base); }, false);
+        [this, base](int value) { ShowOffset(value + base); }, false);
     top_ = newTop;
     UpdateScrollButtons();
 }

@@ -5,6 +5,7 @@
 #include "display/DIBAnimList.h"
 #include "shell/DIBScreen.h"
 #include "shell/ScreenRoute.h"
+#include "users/ListPage.h"
 
 #include <memory>
 #include <string>
@@ -70,6 +71,8 @@ class TForm_ChooseName : public TNameScreen {
 
   private:
     void DrawList();
+    // Scrolls the list to `offset` pixels from its first row, drawing another page when needed.
+    void ShowOffset(int offset);
     void Select(int number);
     void ShowRow(int number);
     void Scroll(int delta);
@@ -78,6 +81,8 @@ class TForm_ChooseName : public TNameScreen {
 
     std::vector<std::string> names_;
     int count_ = 0, top_ = 1, selected_ = 0, oldTop_ = 1;
+    int offset_ = 0;
+    TListPage page_{kRowHeight, kRows};
     int mouseY_ = 0;
     int scrollTime_ = 400;
     bool upHeld_ = false, downHeld_ = false;

@@ -117,7 +117,6 @@ TForm_Records::TForm_Records(TForm_Main& main, const TScreenParams&) : TDIBScree
     TRecordsStore* records = main_.records();
     if (records) names_ = records->StudentNames();
     count_ = int(names_.size());
-    DrawList();
 
     // 5. The current student, if any, is chosen and scrolled into view.
     if (records && !records->CurrentStudent().empty()) {
@@ -128,7 +127,7 @@ TForm_Records::TForm_Records(TForm_Main& main, const TScreenParams&) : TDIBScree
             }
         if (selected_ != 0) {
             top_ = std::max(1, std::min(selected_, count_ - (kRows - 1)));
-            list_->SetOffsetY((top_ - 1) * kRowHeight);
+            offset_ = (top_ - 1) * kRowHeight;
         }
     }
     ShowStudent();
@@ -167,19 +166,29 @@ TForm_Records::~TForm_Records() {
 void TForm_Records::DrawList() {
     TVolatileDIB* pic = images_.FindImage("List");
     if (!pic) return;
+    page_.Fit(offset_, count_);
     // An empty list still gets a row's worth of white, so the window never shows stale pixels.
-    pic->SetSize(list_->Width(), std::max(1, count_) * kRowHeight);
+    pic->SetSize(list_->Width(), std::max(1, page_.rows()) * kRowHeight);
     pic->FillColor(0xFFFFFFFFu);
     TDIBCanvas& c = pic->Canvas();
     c.Font = Element<TDIBLabel>("Label_SampleName").Font();
     c.Brush = BrushStyle::Clear;
-    for (int i = 0; i < count_; ++i) {
+    for (int i = page_.first(); i < page_.first() + page_.rows(); ++i) {
         bool chosen = i + 1 == selected_;
         c.Font.bold = chosen;
         c.FontColor = chosen ? 0xFFFF0000u : 0xFF000000u;
-        c.TextOut(0, i * kRowHeight, names_[size_t(i)]);
+        c.TextOut(0, (i - page_.first()) * kRowHeight, names_[size_t(i)]);
     }
+    list_->SetOffsetY(page_.PictureOffset(offset_));
     list_->Invalidate();
+}
+
+void TForm_Records::ShowOffset(int offset) {
+    offset_ = offset;
+    if (page_.Fit(offset_, count_))
+        DrawList();
+    else
+        list_->SetOffsetY(page_.PictureOffset(offset_));
 }
 
 void TForm_Records::ShowStudent() {
@@ -240,7 +249,7 @@ void TForm_Records::ScrollTo(int row) {
     const int base = (scrollStart_ - 1) * kRowHeight;
     anims_->AddCallbackAnim(
         scrollDuration_, *list_, 0, (row - scrollStart_) * kRowHeight,
-        [this, base](int value) { list_->SetOffsetY(value + base); }, false);
+        [this, base](int value) { ShowOffset(value + base); }, false);
     top_ = row;
 }
 
@@ -335,7 +344,7 @@ void TForm_Records::DIBBS_DeleteClick() {
     if (top_ > 1 && count_ - (kRows - 1) < top_) {
         anims_->StopAnims();
         --top_;
-        list_->SetOffsetY((top_ - 1) * kRowHeight);
+        offset_ = (top_ - 1) * kRowHeight;
     }
     SetScrollButtons();
     // The student now in the deleted one's row (if any) is shown and becomes the current one.

@@ -5,6 +5,7 @@
 #include "display/DIBAnimList.h"
 #include "shell/DIBScreen.h"
 #include "shell/ScreenRoute.h"
+#include "users/ListPage.h"
 
 #include <memory>
 #include <string>
@@ -49,6 +50,8 @@ class TForm_Records : public TDIBScreen {
 
   private:
     void DrawList();
+    // Scrolls the list to `offset` pixels from its first row, drawing another page when needed.
+    void ShowOffset(int offset);
     void ShowStudent();
     void ScrollTo(int row);
     void ScrollUp();
@@ -59,6 +62,8 @@ class TForm_Records : public TDIBScreen {
 
     std::vector<std::string> names_;
     int count_ = 0, top_ = 1, selected_ = 0;
+    int offset_ = 0;
+    TListPage page_{kRowHeight, kRows};
     int scrollDuration_ = 400;
     bool upHeld_ = false, downHeld_ = false;
     int scrollStart_ = 1;

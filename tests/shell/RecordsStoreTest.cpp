@@ -326,6 +326,88 @@ TEST(RecordsStore, WindowsFileKeepsEveryUntouchedLine) {
     EXPECT_EQ(again.ReadStudentInt("Score", -1), 55);
 }
 
+// "" when equal, else where the bytes first differ, with a little of each around it (a whole
+// large file would drown the report).
+std::string FirstDifference(const std::string& actual, const std::string& expected) {
+    if (actual == expected) return "";
+    size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
+        ++at;
+    size_t from = at < 40 ? 0 : at - 40;
+    return "at byte " + std::to_string(at) + " of " + std::to_string(actual.size()) + ": \"" +
+           actual.substr(from, 80) + "\" where \"" + expected.substr(from, 80) + "\" was expected";
+}
+
+// A large class's file as years of use leave it: sections in another order than the list, odd
+// spacing, comments, LF among CRLF, Windows-1252 and quoted names, students without a section, a
+// later duplicate of a section in other letter case. Sorting it (already in order) must not touch
+// it, and adding a student must change the list line and nothing else.
+TEST(RecordsStore, TenThousandStudentsKeepTheirFileByteForByteWhenOneIsAdded) {
+    StoreFixture f;
+    std::vector<std::string> list;
+    std::string sections;
+    for (int i = 0; i < 10000; ++i) {
+        std::string name = "Student" + std::to_string(10000 + i);
+        if (i % 1000 == 7) name = "Zo\xEB " + std::to_string(i);
+        if (i % 500 == 3) name = "Anna \"Smith\" " + std::to_string(i);
+        list.push_back(name);
+        if (i >= 9990) continue; // never chosen: no section, a total of 0
+        const int score = 30000 - 3 * (i / 2);
+        const std::string eol = i % 7 == 0 ? "\n" : "\r\n";
+        std::string section =
+            "[Student " + name + "]" + eol + (i % 5 == 0 ? " Score = " : "Score=") + std::to_string(score) +
+            (i % 5 == 0 ? "  " : "") + eol + (i % 11 == 0 ? "; kept comment" + eol : "") +
+            "Sessions=" + std::to_string(i % 9) + eol + "LastUsed=01/02/2025" + eol + (i % 3 == 0 ? eol : "");
+        sections = section + sections;
+    }
+    // Names with a blank are quoted, their quotes doubled.
+    std::string listValue;
+    for (const auto& name : list) {
+        std::string entry = name;
+        if (name.find(' ') != std::string::npos) {
+            entry = "\"";
+            for (char c : name)
+                entry += c == '"' ? "\"\"" : std::string(1, c);
+            entry += "\"";
+        }
+        listValue += (listValue.empty() ? "\"" : ",") + entry;
+    }
+    listValue += "\"";
+    const std::string original = "; Parlora records\r\n[Defaults]\r\nStudents=" + listValue +
+                                 "\r\nSource=3\r\n\r\n[Other]\r\nFoo = Bar\r\n\r\n" + sections +
+                                 "[student student10005]\r\nScore=999999\r\n";
+    WriteFile(f.folders.RecordsFile, original);
+    auto& s = f.store;
+    s.LoadStudentList();
+    ASSERT_EQ(s.StudentNames().size(), 10000u);
+    EXPECT_EQ(s.students()[3].name, "Anna \"Smith\" 3");
+    EXPECT_EQ(s.students()[7].name, "Zo\xC3\xAB 7");
+    s.SortStudentsByScore();
+    EXPECT_EQ(s.students()[5].tag, 30000 - 6); // the first section of a name counts
+    EXPECT_EQ(s.students()[9999].tag, 0);
+    ASSERT_EQ(FirstDifference(ReadFile(f.folders.RecordsFile), original), "");
+
+    EXPECT_FALSE(s.AddStudent("zo\xC3\x8B 7"));
+    EXPECT_TRUE(s.AddStudent("Zo\xC3\xAB New"));
+    std::string expected = original;
+    const size_t listEnd = expected.find("\"\r\nSource=3");
+    expected.insert(listEnd, ",\"Zo\xC3\xAB New\"");
+    EXPECT_EQ(FirstDifference(ReadFile(f.folders.RecordsFile), expected), "");
+
+    // The new student's first choice only adds a section at the end.
+    s.SetCurrentStudent("Zo\xC3\xAB New");
+    s.LoadStudent();
+    expected += "[Student Zo\xC3\xAB New]\r\nScore=0\r\nLastUsed=24/12/2026\r\nSessions=1\r\n";
+    EXPECT_EQ(FirstDifference(ReadFile(f.folders.RecordsFile), expected), "");
+
+    TRecordsStore again(f.folders, f.options, f.clock);
+    again.LoadStudentList();
+    ASSERT_EQ(again.students().size(), 10001u);
+    again.SetCurrentStudent("Zo\xC3\xAB 2007");
+    EXPECT_EQ(again.ReadStudentInt("Score", -1), 30000 - 3 * 1003);
+    EXPECT_EQ(again.ReadStudentInt("Sessions", -1), 2007 % 9);
+}
+
 // Killing the program in the middle of writing scores must never leave a truncated or empty file.
 TEST(RecordsStore, KilledWriterNeverLeavesABrokenFile) {
     StoreFixture f;
