@@ -12,6 +12,8 @@ std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 std::string VFormat(const char* fmt, va_list args);
 
 std::string Trim(std::string_view s);
+// The same without a copy: a view into `s`.
+std::string_view TrimView(std::string_view s);
 std::string ToLowerAscii(std::string_view s);
 bool IEquals(std::string_view a, std::string_view b);
 bool IStartsWith(std::string_view s, std::string_view prefix);

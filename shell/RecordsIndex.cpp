@@ -1,6 +1,7 @@
 #include "shell/RecordsIndex.h"
 
 #include "core/ProfileFile.h"
+#include "core/StringUtil.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,20 +10,6 @@
 namespace parlora {
 
 namespace {
-
-// The blanks Trim removes.
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-std::string_view TrimView(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b]))
-        ++b;
-    while (e > b && IsBlank(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
-}
 
 char Fold(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
