@@ -173,8 +173,9 @@ void TForm_Main::FormShow() {
         shownClass_ = RouteForCode(1, RouteContext())->className;
     ShowScreen(CreateScreen(shownClass_, {}), 0);
     // Films and MP3 words need FFmpeg: it is mapped while the learner looks at the first screen,
-    // not at start, where its hundred libraries would double the wait.
-    dispatcher_.setTimer(1000, false, [] { MediaModule::LoadInBackground(); });
+    // not at start, where its hundred libraries would double the wait. Headless runs have no one
+    // looking and a clock that jumps: there it is mapped when first needed.
+    if (!platform_.headless()) dispatcher_.setTimer(1000, false, [] { MediaModule::LoadInBackground(); });
     TScreen* shown = screen_.get();
     dispatcher_.post(shown->guard(), [shown] { shown->Start(); });
     if (options_.network) network_->HideTutrix();
