@@ -1,10 +1,14 @@
 #include "display/DIBEdit.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace parlora {
 
 namespace {
+
+// A pale blue behind selected text: the dark text stays readable on it.
+constexpr uint32_t kSelectionColour = 0xFFA8CCF5u;
 
 bool IsContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
@@ -57,7 +61,7 @@ void TDIBEdit::SetText(const std::string& utf8) {
         t.resize(pos);
     }
     text_ = t;
-    caret_ = text_.size();
+    caret_ = anchor_ = text_.size();
     Invalidate();
 }
 
@@ -70,8 +74,50 @@ void TDIBEdit::SetCaretPos(size_t bytes) {
     bytes = std::min(bytes, text_.size());
     while (bytes > 0 && bytes < text_.size() && IsContinuation(static_cast<unsigned char>(text_[bytes])))
         --bytes;
-    caret_ = bytes;
+    caret_ = anchor_ = bytes;
     Invalidate();
+}
+
+void TDIBEdit::SelectAll() {
+    anchor_ = 0;
+    caret_ = text_.size();
+    Invalidate();
+}
+
+void TDIBEdit::SelectWordAt(size_t bytes) {
+    auto inWord = [this](size_t at) {
+        if (at >= text_.size()) return false;
+        unsigned char c = static_cast<unsigned char>(text_[at]);
+        // Bytes of non-ASCII characters count as letters: "Zoë", "Jürgen".
+        return c >= 0x80 || std::isalnum(c) || c == '\'' || c == '-';
+    };
+    bytes = std::min(bytes, text_.size());
+    while (bytes > 0 && IsContinuation(static_cast<unsigned char>(text_[bytes])))
+        --bytes;
+    // A click just after a word's last letter means that word.
+    if (!inWord(bytes) && bytes > 0 && inWord(PrevChar(text_, bytes))) bytes = PrevChar(text_, bytes);
+    if (!inWord(bytes)) {
+        anchor_ = bytes;
+        caret_ = NextChar(text_, bytes);
+        Invalidate();
+        return;
+    }
+    size_t from = bytes, to = bytes;
+    while (from > 0 && inWord(PrevChar(text_, from)))
+        from = PrevChar(text_, from);
+    while (to < text_.size() && inWord(to))
+        to = NextChar(text_, to);
+    anchor_ = from;
+    caret_ = to;
+    Invalidate();
+}
+
+bool TDIBEdit::EraseSelection() {
+    if (anchor_ == caret_) return false;
+    size_t from = SelStart();
+    text_.erase(from, SelEnd() - from);
+    caret_ = anchor_ = from;
+    return true;
 }
 
 void TDIBEdit::SetFont(const FontSpec& f) {
@@ -101,6 +147,8 @@ void TDIBEdit::UserChanged() {
 
 void TDIBEdit::Insert(const std::string& utf8) {
     std::string add = Printable(utf8);
+    // Typing over a selection replaces it, as in every text box.
+    bool erased = !add.empty() && EraseSelection();
     if (maxLength_ > 0) {
         int room = maxLength_ - CountChars(text_);
         size_t pos = 0;
@@ -108,9 +156,13 @@ void TDIBEdit::Insert(const std::string& utf8) {
             pos = NextChar(add, pos);
         add.resize(room > 0 ? pos : 0);
     }
-    if (add.empty()) return;
+    if (add.empty()) {
+        if (erased) UserChanged();
+        return;
+    }
     text_.insert(caret_, add);
     caret_ += add.size();
+    anchor_ = caret_;
     UserChanged();
 }
 
@@ -122,20 +174,26 @@ bool TDIBEdit::HandleKey(const InputEvent& e) {
     }
     if (e.kind != InputEvent::Kind::KeyDown) return false;
     const std::string& k = e.key;
-    if (k == "BackSpace" || k == "Backspace") {
+    if ((k == "BackSpace" || k == "Backspace" || k == "Delete") && EraseSelection()) {
+        UserChanged();
+    } else if (k == "Ctrl+A" || k == "Ctrl+a") {
+        SelectAll();
+    } else if (k == "BackSpace" || k == "Backspace") {
         if (caret_ == 0) return true;
         size_t from = PrevChar(text_, caret_);
         text_.erase(from, caret_ - from);
-        caret_ = from;
+        caret_ = anchor_ = from;
         UserChanged();
     } else if (k == "Delete") {
         if (caret_ >= text_.size()) return true;
         text_.erase(caret_, NextChar(text_, caret_) - caret_);
+        anchor_ = caret_;
         UserChanged();
     } else if (k == "Left") {
-        SetCaretPos(PrevChar(text_, caret_));
+        // With a selection, the arrows go to its ends, as elsewhere.
+        SetCaretPos(anchor_ != caret_ ? SelStart() : PrevChar(text_, caret_));
     } else if (k == "Right") {
-        SetCaretPos(NextChar(text_, caret_));
+        SetCaretPos(anchor_ != caret_ ? SelEnd() : NextChar(text_, caret_));
     } else if (k == "Home") {
         SetCaretPos(0);
     } else if (k == "End") {
@@ -164,6 +222,12 @@ void TDIBEdit::MouseDown(MouseButton b, int x, int y) {
     TCustomDIBControl::MouseDown(b, x, y);
 }
 
+void TDIBEdit::DblClick() {
+    // The press before it put the caret where the pointer is.
+    SelectWordAt(caret_);
+    TCustomDIBControl::DblClick();
+}
+
 int TDIBEdit::CaretX() const {
     return caret_ == 0 ? 0 : TextRenderer::Measure(text_.substr(0, caret_), font_).width;
 }
@@ -179,6 +243,14 @@ void TDIBEdit::Draw(Surface& target, const Rect& clip, int ox, int oy) {
 
     // Drawn on its own surface so text that runs past the box never lands beside it.
     Surface box(Width(), Height(), color_);
+    if (anchor_ != caret_) {
+        auto at = [this](size_t pos) {
+            return pos == 0 ? 0 : TextRenderer::Measure(text_.substr(0, pos), font_).width;
+        };
+        int x0 = at(SelStart()), x1 = at(SelEnd());
+        int h = std::min(Height() - 4, font_.pixelHeight + 4);
+        box.fillRect({pad + x0 - scroll_, (Height() - h) / 2, x1 - x0, h}, kSelectionColour);
+    }
     if (!text_.empty()) {
         TextStyle style;
         style.font = font_;
@@ -187,7 +259,7 @@ void TDIBEdit::Draw(Surface& target, const Rect& clip, int ox, int oy) {
         TextSize sz = TextRenderer::Measure(text_, font_);
         TextRenderer::Draw(box, {pad - scroll_, 0, sz.width + 1, Height()}, text_, style);
     }
-    if (focused_ && Enabled()) {
+    if (focused_ && Enabled() && anchor_ == caret_) {
         int h = std::min(Height() - 4, font_.pixelHeight + 2);
         box.fillRect({pad + cx - scroll_, (Height() - h) / 2, 1, h}, fontColor_);
     }

@@ -5,6 +5,7 @@
 #include "display/DIBControl.h"
 #include "platform/Input.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -20,9 +21,18 @@ class TDIBEdit : public TCustomDIBControl {
     // Characters (not bytes); 0 = no limit.
     int MaxLength() const { return maxLength_; }
     void SetMaxLength(int n);
-    // Byte offset of the caret in Text(), always on a character boundary.
+    // Byte offset of the caret in Text(), always on a character boundary. Moving the caret drops
+    // the selection.
     size_t CaretPos() const { return caret_; }
     void SetCaretPos(size_t bytes);
+    // The selected bytes [SelStart, SelEnd); typing replaces them, BackSpace and Delete remove them.
+    size_t SelStart() const { return std::min(anchor_, caret_); }
+    size_t SelEnd() const { return std::max(anchor_, caret_); }
+    std::string SelectedText() const { return text_.substr(SelStart(), SelEnd() - SelStart()); }
+    void SelectAll();
+    // The word (letters, digits, apostrophes and hyphens) at a byte offset; the space there when
+    // there is no word.
+    void SelectWordAt(size_t bytes);
 
     const FontSpec& Font() const { return font_; }
     void SetFont(const FontSpec& f);
@@ -36,6 +46,7 @@ class TDIBEdit : public TCustomDIBControl {
     // Text and KeyDown events; true when the box used the event.
     bool HandleKey(const InputEvent& e);
     void MouseDown(MouseButton b, int x, int y) override;
+    void DblClick() override;
 
     // Only the learner's own edits raise OnChange; Return raises OnEnter.
     NotifyEvent OnChange, OnEnter;
@@ -45,11 +56,13 @@ class TDIBEdit : public TCustomDIBControl {
 
   private:
     void Insert(const std::string& utf8);
+    bool EraseSelection();
     void UserChanged();
     int CaretX() const;
 
     std::string text_;
     size_t caret_ = 0;
+    size_t anchor_ = 0; // the selection's other end; the caret's place when nothing is selected
     int maxLength_ = 0;
     FontSpec font_;
     uint32_t fontColor_ = 0xFF000000u;

@@ -7,7 +7,9 @@
 #include "display/DIBLabel.h"
 #include "display/ScreenLayout.h"
 #include "export/Mp3Track.h"
+#include "platform/Translation.h"
 #include "shell/FormMain.h"
+#include "shell/SavedFileNotice.h"
 
 namespace parlora {
 namespace {
@@ -132,8 +134,18 @@ void TForm_iPod::EndExport() {
     case TPhraseExport::State::Done: {
         long long seconds = (long long)((main_.dispatcher().clock().nowMs() - startMs_) / 1000);
         std::string text = messages_[TExportMessages::Complete];
+        // The course's own words for the end, then ours for where the tracks are.
         finalMessage_ = IReplaceAll(text, "%s", PhraseLists::FormatElapsed(seconds));
-        main_.ShowAppMessage(finalMessage_, MsgKind::Information, -1, {MsgButton::OK});
+        std::vector<std::string> places = job_->Destinations();
+        std::string folder = places.empty() ? places_.musicRoot : places.front();
+        finalMessage_ += "\n\n" + Format(Tr("The phrases are in %s."), FolderForMessage(folder).c_str());
+        if (places.size() > 1) {
+            std::string players;
+            for (const PortablePlayer& p : places_.players)
+                players += (players.empty() ? "" : ", ") + p.label;
+            finalMessage_ += " " + Format(Tr("They are on %s too."), players.c_str());
+        }
+        finalMessage_ = TellWhereSaved(main_, finalMessage_, folder);
         CloseAs(Result::Completed);
         break;
     }

@@ -7,6 +7,7 @@
 #include "export/TrackAudio.h"
 #include "media/WaveFile.h"
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -28,6 +29,71 @@ void TPhraseExport::Log(const std::string& line) {
 void TPhraseExport::CleanUp() {
     for (auto& f : folders_)
         f->Abandon();
+}
+
+namespace {
+
+// The code point of the UTF-8 sequence at `at` and its length; length 0 for a malformed one.
+std::pair<uint32_t, size_t> DecodeUtf8(const std::string& s, size_t at) {
+    unsigned char c = static_cast<unsigned char>(s[at]);
+    size_t n = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    if (n == 0 || at + n > s.size()) return {0, 0};
+    uint32_t cp = n == 1 ? c : c & (0x7F >> n);
+    for (size_t i = 1; i < n; ++i) {
+        unsigned char d = static_cast<unsigned char>(s[at + i]);
+        if ((d & 0xC0) != 0x80) return {0, 0};
+        cp = (cp << 6) | (d & 0x3F);
+    }
+    // Overlong forms, surrogates and values past Unicode are not text.
+    static const uint32_t kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[n] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return {0, 0};
+    return {cp, n};
+}
+
+// Letters and digits of any script, as far as a file name needs: everything from Latin-1's letters
+// on, except the blocks of punctuation, symbols, private use, specials and pictographs.
+bool WordCharacter(uint32_t cp) {
+    if (cp < 0x80) return std::isalnum(int(cp)) != 0;
+    if (cp < 0xC0 || cp == 0xD7 || cp == 0xF7) return false;
+    if (cp >= 0x2000 && cp <= 0x2BFF) return false;         // punctuation, arrows, symbols, dingbats
+    if (cp >= 0x3000 && cp <= 0x303F) return false;         // CJK punctuation
+    if (cp >= 0xE000 && cp <= 0xF8FF) return false;         // private use
+    if (cp >= 0xFE00 && cp <= 0xFE6F) return false;         // variation selectors, small forms
+    if (cp >= 0xFF00 && cp <= 0xFF0F) return false;         // full-width punctuation
+    if (cp >= 0xFFF0) return cp >= 0x10000 && cp < 0x1F000; // specials; pictographs and beyond
+    return true;
+}
+
+} // namespace
+
+std::string TPhraseExport::TrackFileName(int category, int track, const std::string& text,
+                                         const std::string& code) {
+    std::string words;
+    bool gap = false;
+    for (size_t at = 0; at < text.size();) {
+        auto [cp, n] = DecodeUtf8(text, at);
+        if (n == 0) {
+            ++at;
+            gap = true;
+            continue;
+        }
+        bool keep = WordCharacter(cp) || cp == '-';
+        if (keep) {
+            bool space = gap && !words.empty();
+            if (words.size() + (space ? 1 : 0) + n > kMaxWordsBytes) break;
+            if (space) words += ' ';
+            words.append(text, at, n);
+        }
+        // Punctuation and spaces between words become one space; none at either end.
+        gap = !keep;
+        at += n;
+    }
+    while (!words.empty() && (words.back() == ' ' || words.back() == '-'))
+        words.pop_back();
+    size_t lead = words.find_first_not_of("- ");
+    words = lead == std::string::npos ? std::string() : words.substr(lead);
+    if (words.empty()) words = TExportFolder::SafeName(code);
+    return Format("%02d-%02d %s.mp3", category, track, words.c_str());
 }
 
 std::vector<std::string> TPhraseExport::Destinations() const {
@@ -141,8 +207,7 @@ void TPhraseExport::PhraseStep() {
     }
     if (trackInCategory_ == 0) Log(Format("StartCompressCat %s", cat.code.c_str()));
     // Category and track numbers make the name unique, also for a code listed twice.
-    std::string name =
-        Format("%02d-%02d %s.mp3", int(category_ + 1), tags.track, TExportFolder::SafeName(p.code).c_str());
+    std::string name = TrackFileName(int(category_ + 1), tags.track, p.text, p.code);
     std::string path = folders_[0]->StagingDir() + "/" + name;
     Mp3Track::Encode(pcm, path);
     Mp3Track::WriteTags(path, tags);

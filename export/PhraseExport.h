@@ -47,6 +47,13 @@ class TPhraseExport {
     // Where the export of this title now lives, once Done.
     std::vector<std::string> Destinations() const;
 
+    // A track's file name: "<category>-<track> <the phrase's words>.mp3", the numbers keeping the
+    // playlist's order and the name unique. The words keep letters (any script, accented or not),
+    // digits, spaces and hyphens, at most kMaxWordsBytes; the code stands in when none is left.
+    static constexpr size_t kMaxWordsBytes = 64;
+    static std::string TrackFileName(int category, int track, const std::string& text,
+                                     const std::string& code);
+
   private:
     void Start();
     void PhraseStep();

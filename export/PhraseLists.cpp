@@ -154,7 +154,7 @@ std::string PicturePath(const std::string& interfaceDir, const std::string& cate
 
 std::string FormatElapsed(long long seconds) {
     if (seconds < 0) seconds = 0;
-    return Format("%d:%d", int(seconds / 60), int(seconds % 60));
+    return Format("%d:%02d", int(seconds / 60), int(seconds % 60));
 }
 
 } // namespace parlora::PhraseLists

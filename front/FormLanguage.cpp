@@ -7,6 +7,7 @@
 #include "front/FrontScreens.h"
 #include "media/KaMCIMedia.h"
 #include "media/KaRamWav.h"
+#include "platform/Translation.h"
 #include "platform/XdgFolders.h"
 #include "shell/FormMain.h"
 #include "shell/ScreenFactory.h"
@@ -384,11 +385,11 @@ void TForm_Language::DIBI_ListClick() {
     }
     std::string program = HelpProgramPath();
     if (program.empty()) {
-        main_.ShowAppMessage("Sorry, this help language is not available.", MsgKind::Information, 0,
+        main_.ShowAppMessage(Tr("Sorry, this help language is not available."), MsgKind::Information, 0,
                              {MsgButton::OK});
         return;
     }
-    if (main_.ShowAppMessage("Do you want to download this help language?", MsgKind::Confirmation, 0,
+    if (main_.ShowAppMessage(Tr("Do you want to download this help language?"), MsgKind::Confirmation, 0,
                              {MsgButton::Yes, MsgButton::No}) != MsgButton::Yes)
         return;
     StartDownload(position);
@@ -418,8 +419,9 @@ bool TForm_Language::StartDownload(int position) {
     downloadHandle_ = main_.platform().shell().startProgram(program, {std::to_string(n), parent},
                                                             PathResolver::Resolve(f.ProgramDir));
     if (downloadHandle_ < 0) {
-        main_.ShowAppMessage("Couldn't get help language - the program " + program + " could not be started",
-                             MsgKind::Error, 0, {MsgButton::OK});
+        main_.ShowAppMessage(
+            Format(Tr("Couldn't get help language - the program %s could not be started"), program.c_str()),
+            MsgKind::Error, 0, {MsgButton::OK});
         return false;
     }
     main_.DebugLogFmt("Fetching help language %d with %s", n, program.c_str());
@@ -448,7 +450,7 @@ void TForm_Language::DownloadEnded(int exitCode) {
     // A program that reports success without installing the folder has failed all the same.
     if (exitCode != 0 || !cat || !cat->SourceExists(n)) {
         main_.DebugLogFmt("Help language %d not installed, exit code %d", n, exitCode);
-        main_.ShowAppMessage("Help language download failed", MsgKind::Error, 0, {MsgButton::OK});
+        main_.ShowAppMessage(Tr("Help language download failed"), MsgKind::Error, 0, {MsgButton::OK});
         return;
     }
     Choose(downloadPosition_);

@@ -1,5 +1,7 @@
 #include "platform/CupsPrintQueue.h"
 
+#include "platform/Translation.h"
+
 #include <cups/cups.h>
 
 #include <algorithm>
@@ -30,7 +32,7 @@ std::vector<PrintDestination> CupsPrintQueue::Destinations(std::string& problem)
     std::vector<PrintDestination> out;
     http_t* http = Connect();
     if (!http) {
-        problem = "The printing service (CUPS) is not running.";
+        problem = Tr("The printing service (CUPS) is not running.");
         return out;
     }
     cups_dest_t* dests = nullptr;
@@ -38,7 +40,7 @@ std::vector<PrintDestination> CupsPrintQueue::Destinations(std::string& problem)
     // "Not found" is the server's way of saying it has no queue at all.
     if (n == 0 && cupsLastError() > IPP_STATUS_OK_CONFLICTING &&
         cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND) {
-        problem = std::string("The printing service did not answer: ") + cupsLastErrorString();
+        problem = std::string(Tr("The printing service did not answer:")) + " " + cupsLastErrorString();
         httpClose(http);
         return out;
     }
@@ -68,7 +70,7 @@ std::vector<PrintDestination> CupsPrintQueue::Destinations(std::string& problem)
     std::stable_sort(out.begin(), out.end(), [](const PrintDestination& a, const PrintDestination& b) {
         return a.isDefault && !b.isDefault;
     });
-    if (out.empty()) problem = "No printer is set up.";
+    if (out.empty()) problem = Tr("No printer is set up.");
     return out;
 }
 

@@ -84,6 +84,10 @@ class IShell {
   public:
     virtual ~IShell() = default;
     virtual bool openUrl(const std::string& url) = 0;
+    // Whether a desktop is there to show a folder (a display or a Wayland session).
+    virtual bool hasDesktop() const { return false; }
+    // Shows a folder in the desktop's file manager; false when it could not be asked to.
+    virtual bool openFolder(const std::string& path) { return false; }
     // Starts a program; returns a process handle or -1.
     virtual int startProgram(const std::string& program, const std::vector<std::string>& args,
                              const std::string& folder) = 0;

@@ -103,6 +103,18 @@ bool PosixShell::openUrl(const std::string& url) {
     return true;
 }
 
+bool PosixShell::hasDesktop() const {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
+        if (const char* v = std::getenv(name); v && *v) return true;
+    return false;
+}
+
+bool PosixShell::openFolder(const std::string& path) {
+    // xdg-open hands a folder to the file manager; only absolute paths, never an option's look.
+    if (path.empty() || path[0] != '/' || !hasDesktop()) return false;
+    return openUrl(path);
+}
+
 int PosixShell::startProgram(const std::string& program, const std::vector<std::string>& args,
                              const std::string& folder) {
     reapOpeners();

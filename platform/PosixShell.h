@@ -15,6 +15,8 @@ class PosixShell : public IShell {
     ~PosixShell() override;
 
     bool openUrl(const std::string& url) override;
+    bool hasDesktop() const override;
+    bool openFolder(const std::string& path) override;
     int startProgram(const std::string& program, const std::vector<std::string>& args,
                      const std::string& folder) override;
     std::optional<int> pollProgram(int handle) override;

@@ -102,7 +102,30 @@ std::string UserDocumentsFolder() {
     std::error_code ec;
     // The tool itself answers the home folder when the documents folder is not set up.
     if (!chosen.empty() && std::filesystem::is_directory(chosen, ec)) return chosen;
+    // Without a user-dirs file the usual folder still beats a file dropped among the home's.
+    std::string usual = join(home, "Documents");
+    if (!usual.empty() && std::filesystem::is_directory(usual, ec)) return usual;
     return home;
+}
+
+std::string DesktopFolderName(const std::string& folder, const std::string& home) {
+    std::filesystem::path f = std::filesystem::path(folder).lexically_normal();
+    std::filesystem::path h = std::filesystem::path(home).lexically_normal();
+    std::string fs = f.string(), hs = h.string();
+    while (fs.size() > 1 && fs.back() == '/')
+        fs.pop_back();
+    while (hs.size() > 1 && hs.back() == '/')
+        hs.pop_back();
+    if (hs.size() <= 1 || fs.rfind(hs, 0) != 0) return fs;
+    if (fs.size() == hs.size()) return {};
+    if (fs[hs.size()] != '/') return fs; // "/home/kimberley" is not inside "/home/kim"
+    std::string name;
+    for (const auto& part : std::filesystem::path(fs.substr(hs.size() + 1))) {
+        if (part.empty()) continue;
+        if (!name.empty()) name += " / ";
+        name += part.string();
+    }
+    return name;
 }
 
 std::string ExecutableDir() {

@@ -20,8 +20,12 @@ std::string ProgramTempDir();
 // (closing it to others). False for a symbolic link, a file or another user's folder.
 bool MakePrivateFolder(const std::string& path);
 // The user's documents folder as `xdg-user-dir DOCUMENTS` gives it ($XDG_CONFIG_HOME/user-dirs.dirs),
-// when it exists; else the home folder. Empty when neither is known.
+// when it exists; else ~/Documents when that exists; else the home folder. Empty when none is known.
 std::string UserDocumentsFolder();
+// A folder as the desktop's file manager names it: relative to `home`, its parts joined by " / "
+// ("Documents", "Music / Parlora / Parlora! French"); "" for the home folder itself; the full path
+// for a folder elsewhere.
+std::string DesktopFolderName(const std::string& folder, const std::string& home);
 // The folder of the running executable (no trailing slash); empty if unknown.
 std::string ExecutableDir();
 // Removes a folder and everything in it; failures are ignored.

@@ -3,8 +3,10 @@
 #include "core/Errors.h"
 #include "core/StringUtil.h"
 #include "platform/CupsPrintQueue.h"
+#include "platform/Translation.h"
 #include "platform/XdgFolders.h"
 #include "shell/FormMain.h"
+#include "shell/SavedFileNotice.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -41,17 +43,6 @@ std::string TempPdfPath(const std::string& folder) {
     return std::string(buf.data());
 }
 
-// The folder as the learner knows it: "~/Documents" rather than the home folder's full path.
-std::string ShortFolderName(const std::string& folder) {
-    const char* home = std::getenv("HOME");
-    std::string h = home ? home : "";
-    while (h.size() > 1 && h.back() == '/')
-        h.pop_back();
-    if (h.size() > 1 && folder.rfind(h, 0) == 0 && (folder.size() == h.size() || folder[h.size()] == '/'))
-        return "~" + folder.substr(h.size());
-    return folder;
-}
-
 } // namespace
 
 TPrintService::QueueMaker& TPrintService::Queue() {
@@ -65,7 +56,7 @@ std::string TPrintService::FreePdfName(const std::string& folder, const std::str
 }
 
 void TPrintService::Report(const std::string& why) {
-    main_.ShowAppMessage("Printer Error: " + why, MsgKind::Error, 0, {MsgButton::OK});
+    main_.ShowAppMessage(Format(Tr("Printer Error: %s"), why.c_str()), MsgKind::Error, 0, {MsgButton::OK});
 }
 
 void TPrintService::SavePdf(const std::string& tempPath, const std::string& folder, const std::string& stem) {
@@ -84,6 +75,7 @@ void TPrintService::SavePdf(const std::string& tempPath, const std::string& fold
 
 bool TPrintService::Print(const TPrintRequest& request, const Drawer& draw) {
     savedPdf_.clear();
+    savedMessage_.clear();
     lastJob_ = 0;
     std::unique_ptr<IPrintQueue> queue = Queue()();
     std::string problem;
@@ -96,7 +88,7 @@ bool TPrintService::Print(const TPrintRequest& request, const Drawer& draw) {
     std::string folder = UserDocumentsFolder();
     if (folder.empty()) folder = std::filesystem::temp_directory_path().string();
 
-    TPrintDialog dialog(request.title, printers, problem, request.pages, ShortFolderName(folder));
+    TPrintDialog dialog(request.title, printers, problem, request.pages, FolderForMessage(folder));
     main_.platform().display().setCursor(CursorKind::Arrow);
     main_.RunDialog(dialog);
     if (!dialog.accepted()) return false;
@@ -104,11 +96,12 @@ bool TPrintService::Print(const TPrintRequest& request, const Drawer& draw) {
 
     if (!choice.savePdf) {
         if (!choice.printer.accepting) {
-            Report("The printer \"" + choice.printer.description + "\" is not accepting jobs.");
+            Report(
+                Format(Tr("The printer \"%s\" is not accepting jobs."), choice.printer.description.c_str()));
             return false;
         }
         if (choice.printer.stopped) {
-            Report("The printer \"" + choice.printer.description + "\" is offline.");
+            Report(Format(Tr("The printer \"%s\" is offline."), choice.printer.description.c_str()));
             return false;
         }
     }
@@ -168,6 +161,11 @@ bool TPrintService::Print(const TPrintRequest& request, const Drawer& draw) {
             return false;
         }
         main_.DebugLogFmt("Printing: saved %s", savedPdf_.c_str());
+        std::string name = std::filesystem::path(savedPdf_).filename().string();
+        savedMessage_ = TellWhereSaved(main_,
+                                       Format(Tr("The pages were saved as \"%s\" in %s."), name.c_str(),
+                                              FolderForMessage(folder).c_str()),
+                                       folder);
         return true;
     }
     try {

@@ -35,8 +35,9 @@ class TPrintService {
     // drawing itself (a missing picture) abort the job and go on to the caller.
     bool Print(const TPrintRequest& request, const Drawer& draw);
 
-    // Where the last "Save as PDF" wrote, and the last printer job.
+    // Where the last "Save as PDF" wrote, the message that said so, and the last printer job.
     const std::string& savedPdf() const { return savedPdf_; }
+    const std::string& savedMessage() const { return savedMessage_; }
     int lastJob() const { return lastJob_; }
 
     // "<folder>/<stem>.pdf", or with " (2)", " (3)"... the first name not taken.
@@ -48,6 +49,7 @@ class TPrintService {
 
     TForm_Main& main_;
     std::string savedPdf_;
+    std::string savedMessage_;
     int lastJob_ = 0;
 };
 

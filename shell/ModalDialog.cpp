@@ -3,6 +3,7 @@
 #include "core/StringUtil.h"
 #include "core/TextRenderer.h"
 #include "display/DIBContainer.h"
+#include "platform/Translation.h"
 
 #include <algorithm>
 
@@ -122,7 +123,8 @@ TMessageDialog::TMessageDialog(std::string text, MsgKind kind, std::vector<MsgBu
     for (MsgButton b : buttons) {
         Button button;
         button.rect = {x, box_.bottom() - 38, bw, 26};
-        button.caption = ButtonCaption(b);
+        // Scripts name the buttons in English; the learner reads them in the desktop's language.
+        button.caption = Tr(ButtonCaption(b).c_str());
         if (b == MsgButton::Help) {
             button.action = onHelp; // the dialog stays open
         } else {
@@ -138,7 +140,7 @@ TMessageDialog::TMessageDialog(std::string text, MsgKind kind, std::vector<MsgBu
 
 void TMessageDialog::Paint(Surface& frame) {
     static const char* captions[] = {"Warning", "Error", "Information", "Confirm"};
-    PaintFrame(frame, box_, captions[int(kind_)]);
+    PaintFrame(frame, box_, Tr(captions[int(kind_)]));
     TextStyle style;
     style.font = {"Arial", 15, false, false};
     style.wordWrap = true;

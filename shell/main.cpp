@@ -4,6 +4,7 @@
 #include "front/FrontScreens.h"
 #include "network/TutrixControlWindow.h"
 #include "platform/MemoryTuning.h"
+#include "platform/Translation.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/AlsaVolume.h"
 #include "platform/sdl/PulseVolume.h"
@@ -63,6 +64,7 @@ static std::optional<uint32_t> ParseSeed(const std::string& text) {
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_NUMERIC, "C");
+    UseDesktopLanguage();
     KeepLargeBlocksInTheHeap();
     RegisterFrontScreens(TScreenFactory::Instance());
     RegisterUserScreens(TScreenFactory::Instance());

@@ -28,7 +28,9 @@ void TForm_TypeName::SetMode(int mode) {
         edit_->SetText("");
     } else {
         LoadHelpCaption("%s\\general\\newstu.png");
+        // Selected, so that a child typing their own name replaces the login name.
         edit_->SetText(main_.platform().shell().userFullName());
+        edit_->SelectAll();
     }
     UpdateOK();
 }

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 
+#include "core/ProfileFile.h"
 #include "core/StringUtil.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -102,6 +105,12 @@ std::vector<int16_t> HeadlessAudioIn::stop() {
 
 bool HeadlessShell::openUrl(const std::string& url) {
     urls_.push_back(url);
+    return true;
+}
+
+bool HeadlessShell::openFolder(const std::string& path) {
+    if (!desktop_) return false;
+    folders_.push_back(path);
     return true;
 }
 
@@ -263,6 +272,14 @@ void HeadlessPlatform::runScriptLine(const std::string& raw, std::vector<InputEv
             e.kind = InputEvent::Kind::MouseUp;
             out.push_back(e);
         }
+    } else if (cmd == "wheel") {
+        auto v = Numbers(arg, 3);
+        if (!v) return fail("wheel needs X Y NOTCHES (up positive): " + line);
+        InputEvent e = Mouse(InputEvent::Kind::MouseMove, (*v)[0], (*v)[1]);
+        out.push_back(e);
+        e.kind = InputEvent::Kind::Wheel;
+        e.wheel = (*v)[2];
+        out.push_back(e);
     } else if (cmd == "move") {
         std::istringstream is(arg);
         InputEvent e;
@@ -300,8 +317,11 @@ void HeadlessPlatform::runScriptLine(const std::string& raw, std::vector<InputEv
         out.push_back(e);
     } else if (cmd == "shot") {
         if (arg.empty()) return fail("shot needs a file name");
+        // Written beside its name and renamed into place: a reader polling for the shot never
+        // finds half a picture.
         try {
-            display_.framebuffer().savePng(arg);
+            if (!WriteFileAtomically(arg, display_.framebuffer().encodePng()))
+                return fail("Cannot write picture " + arg + ": " + std::strerror(errno));
         } catch (const std::exception& ex) {
             return fail(ex.what());
         }

@@ -112,6 +112,9 @@ class HeadlessAudioIn : public IAudioIn {
 class HeadlessShell : public IShell {
   public:
     bool openUrl(const std::string& url) override;
+    // Nothing is ever opened: tests set a desktop to see the offer, and read openedFolders().
+    bool hasDesktop() const override { return desktop_; }
+    bool openFolder(const std::string& path) override;
     int startProgram(const std::string& program, const std::vector<std::string>& args,
                      const std::string& folder) override;
     std::optional<int> pollProgram(int handle) override;
@@ -123,6 +126,8 @@ class HeadlessShell : public IShell {
     void setLocaleName(std::string l) { locale_ = std::move(l); }
     void setDiscMounts(std::vector<std::string> m) { discs_ = std::move(m); }
     const std::vector<std::string>& openedUrls() const { return urls_; }
+    void setDesktop(bool on) { desktop_ = on; }
+    const std::vector<std::string>& openedFolders() const { return folders_; }
     // Tests of helper programs run them for real; otherwise none can start.
     void runPrograms(bool on) { runPrograms_ = on; }
 
@@ -133,6 +138,8 @@ class HeadlessShell : public IShell {
     std::string locale_ = "en_GB.UTF-8";
     std::vector<std::string> discs_;
     std::vector<std::string> urls_;
+    std::vector<std::string> folders_;
+    bool desktop_ = false;
 };
 
 class HeadlessVolume : public IVolume {

@@ -87,6 +87,15 @@ bool TranslateSdlInput(const SDL_Event& e, const ContentOrigin& origin, std::vec
         if (!place(ev, e.button.x, e.button.y, origin) && ev.kind == InputEvent::Kind::MouseDown) return true;
         out.push_back(std::move(ev));
         return true;
+    case SDL_MOUSEWHEEL: {
+        ev.kind = InputEvent::Kind::Wheel;
+        ev.wheel = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+        int mx = 0, my = 0;
+        SDL_GetMouseState(&mx, &my);
+        if (ev.wheel == 0 || !place(ev, mx, my, origin)) return true;
+        out.push_back(std::move(ev));
+        return true;
+    }
     case SDL_MOUSEMOTION:
         ev.kind = InputEvent::Kind::MouseMove;
         place(ev, e.motion.x, e.motion.y, origin);
@@ -97,6 +106,9 @@ bool TranslateSdlInput(const SDL_Event& e, const ContentOrigin& origin, std::vec
         ev.kind = e.type == SDL_KEYDOWN ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp;
         ev.key = SdlKeyName(e.key.keysym.sym);
         if (ev.key == "Tab" && (e.key.keysym.mod & KMOD_SHIFT)) ev.key = "Shift+Tab";
+        // Ctrl with a letter is a command ("Ctrl+A"), never the letter typed.
+        if (ev.key.size() == 1 && ev.key[0] >= 'a' && ev.key[0] <= 'z' && (e.key.keysym.mod & KMOD_CTRL))
+            ev.key = std::string("Ctrl+") + char(ev.key[0] - 'a' + 'A');
         if (ev.key.empty()) return true;
         // A held key repeats when it moves (Tab, the arrows, BackSpace in a name), never when it
         // presses: a child leaning on Return must not answer a game again and again.

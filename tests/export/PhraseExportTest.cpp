@@ -8,6 +8,7 @@
 #include "core/PathResolver.h"
 #include "core/StringUtil.h"
 #include "platform/XdgFolders.h"
+#include "shell/SavedFileNotice.h"
 #include "tests/support/DemoCourse.h"
 
 #include <gtest/gtest.h>
@@ -131,8 +132,12 @@ TEST(PhraseExport, AllTheDemosPhrasesBecomeTaggedTracksInPlaylistOrder) {
     EXPECT_EQ(dialog.result(), TForm_iPod::Result::Completed);
     const TPhraseExport& job = *dialog.job();
     EXPECT_EQ(job.Position(), job.Maximum());
-    // The closing message with the time (virtual here: well under a second).
-    EXPECT_EQ(dialog.finalMessage(), "Conversion complete in time 0:0.");
+    // The closing message with the time (virtual here: well under a second) and the folder.
+    EXPECT_EQ(dialog.finalMessage(),
+              "Conversion complete in time 0:00.\n\nThe phrases are in " +
+                  FolderForMessage(music + "/Parlora/" +
+                                   TExportFolder::SafeName(kTitle + c.main->catalogue()->TargetName())) +
+                  ".");
 
     std::string title = kTitle + c.main->catalogue()->TargetName();
     std::string folder = music + "/Parlora/" + TExportFolder::SafeName(title);
@@ -171,26 +176,26 @@ TEST(PhraseExport, ASecondExportReplacesTheFirstAndLeavesOutPhrasesWithOneVoice)
     ASSERT_EQ(first.state(), TPhraseExport::State::Done) << first.Error();
     const std::string folder = tmp / "Music/Parlora/Parlora! French";
     EXPECT_EQ(Names(folder),
-              (std::set<std::string>{"01-01 fw1.mp3", "01-02 fw2.mp3", "01-03 fw3.mp3", "04-01 use1.mp3",
-                                     "08-01 sh5.mp3", "Parlora! French.m3u8"}));
+              (std::set<std::string>{"01-01 cat.mp3", "01-02 dog.mp3", "01-03 house.mp3", "04-01 Hello.mp3",
+                                     "08-01 bread.mp3", "Parlora! French.m3u8"}));
     EXPECT_EQ(first.LeftOut(), std::vector<std::string>{"use31"});
     EXPECT_EQ(first.Position(), 6);
     EXPECT_EQ(first.Maximum(), 6);
     // A phrase joins its category wherever it stands in the list; the playlist goes category by
     // category, in the order of the categories' file.
     EXPECT_EQ(PlaylistFiles(folder + "/Parlora! French.m3u8"),
-              (std::vector<std::string>{"01-01 fw1.mp3", "01-02 fw2.mp3", "01-03 fw3.mp3", "04-01 use1.mp3",
-                                        "08-01 sh5.mp3"}));
-    EXPECT_EQ(Probe(folder + "/08-01 sh5.mp3")["title"], "bread");
+              (std::vector<std::string>{"01-01 cat.mp3", "01-02 dog.mp3", "01-03 house.mp3",
+                                        "04-01 Hello.mp3", "08-01 bread.mp3"}));
+    EXPECT_EQ(Probe(folder + "/08-01 bread.mp3")["title"], "bread");
 
     // The second list names one phrase twice: both become tracks.
-    TPhraseExport second(Settings(tmp, Lists(tmp, "fw4|four\r\nfw1|one again\r\nfw1|and again\r\n")));
+    TPhraseExport second(Settings(tmp, Lists(tmp, "fw4|four\r\nfw1|one again\r\nfw1|one again\r\n")));
     RunToEnd(second);
     ASSERT_EQ(second.state(), TPhraseExport::State::Done) << second.Error();
-    EXPECT_EQ(Names(folder), (std::set<std::string>{"01-01 fw4.mp3", "01-02 fw1.mp3", "01-03 fw1.mp3",
-                                                    "Parlora! French.m3u8"}));
-    EXPECT_EQ(Probe(folder + "/01-02 fw1.mp3")["title"], "one again");
-    EXPECT_EQ(Probe(folder + "/01-03 fw1.mp3")["track"], "3");
+    EXPECT_EQ(Names(folder), (std::set<std::string>{"01-01 four.mp3", "01-02 one again.mp3",
+                                                    "01-03 one again.mp3", "Parlora! French.m3u8"}));
+    EXPECT_EQ(Probe(folder + "/01-02 one again.mp3")["title"], "one again");
+    EXPECT_EQ(Probe(folder + "/01-03 one again.mp3")["track"], "3");
     EXPECT_EQ(Names(tmp / "Music/Parlora"), std::set<std::string>{"Parlora! French"});
 }
 
@@ -216,7 +221,7 @@ TEST(PhraseExport, ACategoryWithoutItsFolderIsSkippedAndTheProgressStillReachesI
     EXPECT_NE(std::find(positions.begin(), positions.end(), 4), positions.end());
     EXPECT_EQ(std::find(positions.begin(), positions.end(), 2), positions.end());
     EXPECT_EQ(Names(tmp / "Music/Parlora/Parlora! French"),
-              (std::set<std::string>{"01-01 fw1.mp3", "03-01 co1.mp3", "Parlora! French.m3u8"}));
+              (std::set<std::string>{"01-01 cat.mp3", "03-01 red.mp3", "Parlora! French.m3u8"}));
 }
 
 TEST(PhraseExport, AFemaleSoundInAnotherFormatIsConvertedAndAnUnreadableOneLeavesItsPhraseOut) {
@@ -240,7 +245,7 @@ TEST(PhraseExport, AFemaleSoundInAnotherFormatIsConvertedAndAnUnreadableOneLeave
     EXPECT_EQ(job.Converted(), 1);
     EXPECT_EQ(job.LeftOut(), std::vector<std::string>{"fw3"});
     EXPECT_EQ(job.Written(), 2);
-    std::map<std::string, std::string> tags = Probe(tmp / "Music/Parlora/Parlora! French/01-01 fw1.mp3");
+    std::map<std::string, std::string> tags = Probe(tmp / "Music/Parlora/Parlora! French/01-01 cat.mp3");
     EXPECT_EQ(tags["title"], "cat");
 }
 
@@ -325,7 +330,8 @@ TEST(PhraseExport, CancelAnsweredNoGoesOnToTheEnd) {
     while (dialog.exporting())
         d.c.Wait(20);
     EXPECT_EQ(dialog.result(), TForm_iPod::Result::Completed);
-    EXPECT_EQ(dialog.finalMessage(), "Conversion complete in time 0:0.");
+    EXPECT_EQ(dialog.finalMessage(),
+              "Conversion complete in time 0:00.\n\nThe phrases are in " + FolderForMessage(d.folder) + ".");
     // A new export replaced the earlier one; the learner's file stayed.
     EXPECT_EQ(ReadFile(d.folder + "/mine.txt"), "the learner's");
     EXPECT_TRUE(d.NothingLeftOver());
@@ -426,6 +432,70 @@ TEST(PhraseExport, APlayerGetsTheSameExportWhenChosenAndTheDebugLogTellsTheSteps
         d.c.Wait(20);
     EXPECT_EQ(dialog.result(), TForm_iPod::Result::Completed);
     EXPECT_FALSE(fs::exists(player / "Music/Parlora"));
+}
+
+TEST(PhraseExport, TrackFilesAreNamedByTheirWordsWithSafeCharactersOnly) {
+    auto name = [](const std::string& text) { return TPhraseExport::TrackFileName(2, 7, text, "use7"); };
+    EXPECT_EQ(name("Good morning!"), "02-07 Good morning.mp3");
+    EXPECT_EQ(name("¿Dónde está la estación?"), "02-07 Dónde está la estación.mp3");
+    EXPECT_EQ(name("Grüß Gott, Jürgen-Rose"), "02-07 Grüß Gott Jürgen-Rose.mp3");
+    EXPECT_EQ(name("l'eau"), "02-07 l eau.mp3");
+    EXPECT_EQ(name("Доброе утро"), "02-07 Доброе утро.mp3");
+    EXPECT_EQ(name("早上好。"), "02-07 早上好.mp3");
+    // Nothing of a path, a hidden file or a control character survives.
+    EXPECT_EQ(name("../../etc/passwd"), "02-07 etc passwd.mp3");
+    EXPECT_EQ(name("a\tb\nc\x01"
+                   "d\x7F/e:f*?\"<>|"),
+              "02-07 a b c d e f.mp3");
+    EXPECT_EQ(name(".hidden"), "02-07 hidden.mp3");
+    EXPECT_EQ(name("-rf --now-"), "02-07 rf --now.mp3");
+    // Malformed UTF-8, pictographs and private use are gaps; no words at all give the code.
+    EXPECT_EQ(name("caf\xC3 ok \xF0\x9F\x98\x80 \xEE\x80\x80x"), "02-07 caf ok x.mp3");
+    EXPECT_EQ(name("?!... \xF0\x9F\x8D\x8E"), "02-07 use7.mp3");
+    EXPECT_EQ(TPhraseExport::TrackFileName(1, 1, "", "../fw1"), "01-01 _fw1.mp3");
+    // Long phrases stop at a character boundary within the bound.
+    std::string longText;
+    for (int i = 0; i < 40; ++i)
+        longText += "ééé ";
+    std::string words = name(longText);
+    words = words.substr(6, words.size() - 10);
+    EXPECT_LE(words.size(), TPhraseExport::kMaxWordsBytes);
+    EXPECT_GT(words.size(), TPhraseExport::kMaxWordsBytes - 8);
+    EXPECT_EQ(words.substr(0, 7), "ééé ");
+    EXPECT_NE(words.back(), ' ');
+    EXPECT_EQ(words.size() % 7, 6u) << "whole words of whole characters: " << words;
+}
+
+TEST(PhraseExport, TheEndMessageNamesTheFolderAsTheDesktopShowsItAndOffersToOpenIt) {
+    DialogCourse d("fw1|cat\r\n");
+    struct HomeBack {
+        std::string old = std::getenv("HOME") ? std::getenv("HOME") : "";
+        ~HomeBack() { ::setenv("HOME", old.c_str(), 1); }
+    } homeBack;
+    ::setenv("HOME", d.c.tmp.path().c_str(), 1);
+    auto exportOnce = [&] {
+        TForm_iPod dialog(*d.c.main, 282, 514, {d.music, {}});
+        dialog.DIBBS_iTunesClick();
+        while (dialog.exporting())
+            d.c.Wait(20);
+        EXPECT_EQ(dialog.result(), TForm_iPod::Result::Completed);
+        return dialog.finalMessage();
+    };
+    const std::string where =
+        "The phrases are in Music / Parlora / " + fs::path(d.folder).filename().string() + ".";
+    // Without a desktop: the message alone.
+    EXPECT_EQ(exportOnce(), "Conversion complete in time 0:00.\n\n" + where);
+    HeadlessShell& shell = d.c.platform.headlessShell();
+    EXPECT_TRUE(shell.openedFolders().empty());
+    // With one, the question; No leaves the folder closed, Yes opens it.
+    shell.setDesktop(true);
+    d.c.main->queueDialogAnswer("No");
+    EXPECT_EQ(exportOnce(), "Conversion complete in time 0:00.\n\n" + where + "\n\nOpen the folder now?");
+    EXPECT_TRUE(shell.openedFolders().empty());
+    d.c.main->queueDialogAnswer("Yes");
+    exportOnce();
+    EXPECT_EQ(shell.openedFolders(), std::vector<std::string>{d.folder});
+    EXPECT_TRUE(shell.openedUrls().empty());
 }
 
 } // namespace

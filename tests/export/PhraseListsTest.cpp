@@ -121,11 +121,12 @@ TEST(PhraseLists, PicturesComeFromTheCategoryFolderAndShoppingDropsTheCode) {
     }
 }
 
-TEST(PhraseLists, ElapsedTimeHasNoLeadingZerosAndCountsHoursAsMinutes) {
-    EXPECT_EQ(PhraseLists::FormatElapsed(187), "3:7");
-    EXPECT_EQ(PhraseLists::FormatElapsed(0), "0:0");
-    EXPECT_EQ(PhraseLists::FormatElapsed(3725), "62:5");
-    EXPECT_EQ(PhraseLists::FormatElapsed(-4), "0:0");
+TEST(PhraseLists, ElapsedTimeIsMinutesAndTwoDigitSecondsAndCountsHoursAsMinutes) {
+    EXPECT_EQ(PhraseLists::FormatElapsed(187), "3:07");
+    EXPECT_EQ(PhraseLists::FormatElapsed(0), "0:00");
+    EXPECT_EQ(PhraseLists::FormatElapsed(2), "0:02");
+    EXPECT_EQ(PhraseLists::FormatElapsed(3725), "62:05");
+    EXPECT_EQ(PhraseLists::FormatElapsed(-4), "0:00");
 }
 
 } // namespace

@@ -25,7 +25,9 @@ for f in bin/parlora bin/parlora-content bin/parlora-get-help lib/parlora/libpar
          "share/applications/$app.desktop" "share/metainfo/$app.metainfo.xml" \
          "share/icons/hicolor/scalable/apps/$app.svg" \
          share/doc/parlora/copyright share/doc/parlora/changelog.gz share/doc/parlora/README \
-         share/doc/parlora-demo/copyright share/parlora/config.txt share/parlora/Licence.rtf; do
+         share/doc/parlora-demo/copyright share/parlora/config.txt share/parlora/Licence.rtf \
+         share/locale/en/LC_MESSAGES/parlora.mo share/locale/fr/LC_MESSAGES/parlora.mo \
+         share/locale/es/LC_MESSAGES/parlora.mo share/locale/de/LC_MESSAGES/parlora.mo; do
     [[ -f "$prefix/$f" ]] || fail "$f is not installed"
 done
 for d in share/parlora/data share/parlora/Update; do

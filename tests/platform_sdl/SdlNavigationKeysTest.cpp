@@ -43,3 +43,14 @@ TEST(SdlNavigationKeys, AHeldKeyRepeatsWhenItMovesAndNotWhenItPresses) {
         EXPECT_NE(KeyDownName(key, KMOD_NONE, false), "(none)") << SDL_GetKeyName(key);
     }
 }
+
+TEST(SdlNavigationKeys, CtrlWithALetterIsACommandAndThePageKeysHaveTheirNames) {
+    EXPECT_EQ(KeyDownName(SDLK_a, KMOD_LCTRL), "Ctrl+A");
+    EXPECT_EQ(KeyDownName(SDLK_a, KMOD_RCTRL | KMOD_NUM), "Ctrl+A");
+    EXPECT_EQ(KeyDownName(SDLK_a, KMOD_NONE), "a");
+    EXPECT_EQ(KeyDownName(SDLK_a, KMOD_LSHIFT), "a");
+    EXPECT_EQ(KeyDownName(SDLK_PAGEUP, KMOD_NONE), "PageUp");
+    EXPECT_EQ(KeyDownName(SDLK_PAGEDOWN, KMOD_NONE), "PageDown");
+    EXPECT_EQ(KeyDownName(SDLK_HOME, KMOD_NONE), "Home");
+    EXPECT_EQ(KeyDownName(SDLK_END, KMOD_NONE), "End");
+}

@@ -245,5 +245,31 @@ TEST_F(NameScreens, TheKeysChooseFromTheListScrollingItIntoSight) {
     EXPECT_NE(course.Screen(), "TForm_ChooseName");
 }
 
+TEST_F(NameScreens, PrefilledNameIsSelectedSoTypingReplacesIt) {
+    auto* type = course.ScreenAs<TForm_TypeName>();
+    ASSERT_NE(type, nullptr) << course.Screen();
+    const TDIBEdit& edit = type->edit();
+    EXPECT_EQ(edit.SelectedText(), "Test User");
+    course.Type("Mia");
+    course.Type(" Jürgen-Rose");
+    EXPECT_EQ(edit.Text(), "Mia Jürgen-Rose");
+    EXPECT_EQ(edit.SelectedText(), "");
+
+    // A double click on the second word selects it, and only it.
+    Rect box = edit.BoundsRect();
+    int x = box.x + 2 + TextRenderer::Measure("Mia Jür", edit.Font()).width;
+    course.DblClick(x, box.y + box.h / 2);
+    EXPECT_EQ(edit.SelectedText(), "Jürgen-Rose");
+    course.Type("Lou");
+    EXPECT_EQ(edit.Text(), "Mia Lou");
+
+    // Ctrl+A selects everything; BackSpace then empties the box and OK waits for a name.
+    course.Key("Ctrl+A");
+    EXPECT_EQ(edit.SelectedText(), "Mia Lou");
+    course.Key("BackSpace");
+    EXPECT_EQ(edit.Text(), "");
+    EXPECT_FALSE(type->okButton().Enabled());
+}
+
 } // namespace
 } // namespace parlora::test
