@@ -92,19 +92,21 @@ TForm_Quiz::TForm_Quiz(TForm_Main& main, std::string className, int gameKind, in
       wheelAnim_(main.dispatcher()) {
     std::vector<ImageItemSpec> items{
         {"Background", "Interface\\Memory\\QuizBG.png"},
-        {"Card", "Interface\\Memory\\Card.png"},
+        // Cards, their pictures and the counter's tiles lie over the table and the disc: what
+        // their frames hold beyond the card or tile is the key colour.
+        {"Card", "Interface\\Memory\\Card.png", true, true},
         {"Head", "Interface\\Memory\\Head.png", true, true},
         {"RArm", "Interface\\Memory\\RArm.png", true, true},
         {"LArm", "Interface\\Memory\\LArm.png", true, true},
         {"Drum", "Interface\\Memory\\Drum.png", true, true},
-        {"Num", "Interface\\Memory\\Num.png"},
+        {"Num", "Interface\\Memory\\Num.png", true, true},
         {"Cover", "Interface\\Memory\\Cover.png", true, true},
         {"PartCover", "", false, true},
         {"Score", "Interface\\Memory\\Score.png"},
         {"Icon", "", false},
     };
     for (int n = 1; n <= kPlaces; ++n)
-        items.push_back({Format("Pic%d", n), "", false});
+        items.push_back({Format("Pic%d", n), "", false, true});
 
     std::vector<ElementSpec> e;
     e.push_back({"DIBI_Icon", ElementKind::Image, kIcon, "Icon", 0, efStretch});

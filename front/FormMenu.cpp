@@ -19,11 +19,7 @@ namespace {
 
 constexpr std::array<int, 10> kSectionCodes{14, 20, 25, 30, 35, 40, 45, 50, 55, 60};
 
-// The lights sit on a ring about the centre of the sections, five to a topic, each group centred on
-// the direction of its section so a learner sees which lights belong to which topic.
-constexpr double kRingX = 512, kRingY = 340, kRingRadius = 265;
-constexpr double kLightStepDegrees = 5.5;
-constexpr int kLightSize = 12;
+constexpr int kLightSize = FrontLayout::kMenuLightSize;
 
 constexpr uint32_t kFlipMs = 500;
 constexpr uint32_t kFlipPauseMs = 1000;
@@ -110,12 +106,10 @@ void StyleLabel(TDIBLabel& label, const std::string& family, int height, uint32_
 } // namespace
 
 TForm_Menu::Spot TForm_Menu::LightCentre(int n) {
-    int topic = (n - 1) / 5, activity = (n - 1) % 5;
-    // Section k lies 40 degrees clockwise of section k - 1, the first straight above the centre.
-    double degrees = -90.0 + 40.0 * topic + (activity - 2) * kLightStepDegrees;
-    double rad = degrees * M_PI / 180.0;
-    return {int(std::lround(kRingX + kRingRadius * std::cos(rad))),
-            int(std::lround(kRingY + kRingRadius * std::sin(rad)))};
+    using namespace FrontLayout;
+    const double rad = MenuLightDegrees(n) * M_PI / 180.0;
+    return {int(std::lround(kMenuLightRingX + kMenuLightRingRadius * std::cos(rad))),
+            int(std::lround(kMenuLightRingY + kMenuLightRingRadius * std::sin(rad)))};
 }
 
 int TForm_Menu::SectionCode(int tag) {

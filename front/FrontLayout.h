@@ -33,6 +33,20 @@ constexpr std::array<std::array<int, 2>, 9> kMenuSectionAt{{
     {342, 173},
 }};
 
+// Main menu: the lights of the topics' activities stand on a ring about the sections' centre, five
+// to a topic, each group centred on the direction of its section.
+constexpr double kMenuLightRingX = 512, kMenuLightRingY = 340, kMenuLightRingRadius = 265;
+constexpr double kMenuLightStepDegrees = 5.5;
+constexpr int kMenuLightSize = 12;
+// The direction of light n (1 to 45), in degrees clockwise from three o'clock: section k lies
+// 40 degrees clockwise of section k - 1, the first straight above the centre.
+constexpr double MenuLightDegrees(int n) {
+    return -90.0 + 40.0 * ((n - 1) / 5) + ((n - 1) % 5 - 2) * kMenuLightStepDegrees;
+}
+// The volume sliders' tracks: the main menu's and the language screen's knobs slide along them.
+constexpr Rect kMenuSliderTrack{432, 731, 159, 6};
+constexpr Rect kLanguageSliderTrack{427, 711, 160, 6};
+
 // Topic menus: the captions picture and the buttons it labels.
 constexpr Rect kTopicCaptions{365, 310, 302, 240};
 constexpr int kTopicButtonW = 81, kTopicButtonH = 79;

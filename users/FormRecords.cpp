@@ -167,8 +167,9 @@ void TForm_Records::DrawList() {
     TVolatileDIB* pic = images_.FindImage("List");
     if (!pic) return;
     page_.Fit(offset_, count_);
-    // An empty list still gets a row's worth of white, so the window never shows stale pixels.
-    pic->SetSize(list_->Width(), std::max(1, page_.rows()) * kRowHeight);
+    // An empty list still gets a row's worth of white, so the window never shows stale pixels; the
+    // room below the last row keeps its descenders.
+    pic->SetSize(list_->Width(), std::max(1, page_.rows()) * kRowHeight + kDescentRoom);
     pic->FillColor(0xFFFFFFFFu);
     TDIBCanvas& c = pic->Canvas();
     c.Font = Element<TDIBLabel>("Label_SampleName").Font();

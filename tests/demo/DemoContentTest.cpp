@@ -1,6 +1,8 @@
 // The generated demo course: sizes as the manifest gives them, buttons with four distinct frames,
 // words of a sensible length in two distinct voices, the MP3 topic and the film.
+#include "activities/FormQuiz.h"
 #include "core/PathResolver.h"
+#include "core/StringUtil.h"
 #include "display/PictureDecoder.h"
 #include "media/MediaDecoder.h"
 #include "media/WaveFile.h"
@@ -70,7 +72,9 @@ TEST(DemoContent, SpritesHaveTheirKeyColourAtTheBottomLeftCorner) {
     ASSERT_GT(sprites.size(), 20u);
     for (const ContentFile& f : sprites) {
         Surface s = Picture(OnDisk(f.path));
-        EXPECT_EQ(s.row(s.height() - 1)[0] & 0xFFFFFF, 0xFF00FFu) << f.path;
+        // The quiz's disc is cut in white, so white is its key (see below).
+        const uint32_t key = f.path == "Interface\\memory\\Cover.png" ? 0xFFFFFFu : 0xFF00FFu;
+        EXPECT_EQ(s.row(s.height() - 1)[0] & 0xFFFFFF, key) << f.path;
     }
 }
 
@@ -126,6 +130,73 @@ TEST(DemoContent, OneTopicIsMp3AndTheFilmPlaysToItsEnd) {
     EXPECT_EQ(film.Width(), 168);
     EXPECT_EQ(film.Height(), 188);
     EXPECT_NEAR(double(film.LengthMs()), 3000.0, 200.0);
+}
+
+// The part of a frame that is not the key colour.
+Rect Drawn(const Surface& s, Rect frame, uint32_t key) {
+    int x0 = frame.right(), y0 = frame.bottom(), x1 = frame.x, y1 = frame.y;
+    for (int y = frame.y; y < frame.bottom(); ++y)
+        for (int x = frame.x; x < frame.right(); ++x)
+            if ((s.pixel(x, y) & 0xFFFFFF) != key) {
+                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x + 1), y1 = std::max(y1, y + 1);
+            }
+    return x1 > x0 ? Rect{x0 - frame.x, y0 - frame.y, x1 - x0, y1 - y0} : Rect{};
+}
+
+TEST(DemoContent, QuizCardsAtTheirPlacesDoNotOverlapAndTheirPicturesStayOnThem) {
+    using Q = TForm_Quiz;
+    Surface cards = Picture(OnDisk("Interface\\memory\\Card.png"));
+    ASSERT_EQ(cards.width(), 3 * Q::kCardW);
+    std::vector<Rect> faces;
+    for (int n = 1; n <= Q::kPlaces; ++n)
+        for (int side = 0; side < 3; ++side) {
+            Rect r = Drawn(cards, {side * Q::kCardW, (n - 1) * Q::kCardH, Q::kCardW, Q::kCardH}, 0xFF00FF);
+            ASSERT_GT(r.w, 0) << "place " << n << " side " << side;
+            if (side == 2) faces.push_back({Q::kCardLeft[n - 1] + r.x, Q::kCardTop[n - 1] + r.y, r.w, r.h});
+        }
+    for (size_t a = 0; a < faces.size(); ++a)
+        for (size_t b = a + 1; b < faces.size(); ++b)
+            EXPECT_TRUE(faces[a].intersect(faces[b]).empty()) << "places " << a + 1 << " and " << b + 1;
+    // A card's picture lies 10, 15 into its frame: what it draws stays on the card's face.
+    for (const char* pic : {"Interface\\memory\\Pics\\FW\\FW38.png", "Interface\\memory\\Pics\\CY\\CY3.png",
+                            "Interface\\memory\\Pics\\T\\T5.png"}) {
+        Surface s = Picture(OnDisk(pic));
+        Rect r = Drawn(s, {0, 0, s.width(), s.height()}, s.row(s.height() - 1)[0] & 0xFFFFFF);
+        Rect onCard{Q::kCardLeft[0] + 10 + r.x, Q::kCardTop[0] + 15 + r.y, r.w, r.h};
+        EXPECT_EQ(onCard.intersect(faces[0]), onCard) << pic;
+    }
+}
+
+TEST(DemoContent, TheQuizDiscsKeyIsWhiteSoItsCutSectorIsSeeThrough) {
+    Surface lid = Picture(OnDisk("Interface\\memory\\Cover.png"));
+    const int w = lid.width(), h = lid.height();
+    EXPECT_EQ(lid.row(h - 1)[0] & 0xFFFFFF, 0xFFFFFFu);
+    // Nothing on the lid is white (it would be a hole), and the lid reaches the circle the quiz cuts.
+    int holes = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const double dx = x + 0.5 - w / 2.0, dy = y + 0.5 - h / 2.0;
+            if (dx * dx + dy * dy < (w / 2.0 - 1.5) * (w / 2.0 - 1.5)) holes += (lid.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
+        }
+    EXPECT_EQ(holes, 0);
+    EXPECT_NE(lid.pixel(w / 2, 1) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(DemoContent, InformationLicenceAndReadMeEachSaySomethingOfTheirOwn) {
+    const std::string program = PARLORA_BINARY_DIR "/demo/parlora";
+    EXPECT_NE(test::ReadFile(program + "/Licence.rtf"), test::ReadFile(program + "/PCReadMe.rtf"));
+    // The information box is no help page, and the first screens' help pages each draw their own.
+    std::vector<Surface> pages;
+    for (int n : {1, 4, 5, 35, 10})
+        pages.push_back(Picture(OnDisk(Format("sources\\1source\\Help\\Help%d.png", n))));
+    for (size_t a = 0; a < pages.size(); ++a)
+        for (size_t b = a + 1; b < pages.size(); ++b) {
+            int differ = 0;
+            for (int y = 0; y < pages[a].height(); ++y)
+                for (int x = 0; x < pages[a].width(); ++x)
+                    differ += pages[a].pixel(x, y) != pages[b].pixel(x, y);
+            EXPECT_GT(differ, pages[a].width() * pages[a].height() / 8) << "pages " << a << " and " << b;
+        }
 }
 
 } // namespace

@@ -266,5 +266,29 @@ TEST_P(HardQuiz, QuitAfterAnAnswerStoresTheScore) {
 
 INSTANTIATE_TEST_SUITE_P(Seeds, HardQuiz, ::testing::ValuesIn(QuizSeeds()), QuizSeedName);
 
+// Cards, their pictures and the counter's tiles are drawn over the table and the disc through their
+// key colour, and the disc's cut sector is see-through: no key colour and no white block shows.
+TEST(QuizLook, NoKeyColourOrWhiteSectorReachesTheScreen) {
+    QuizDriver d;
+    d.UseSeed(QuizSeeds().front());
+    d.Open();
+    d.StartQuiz(61, 1);
+    ASSERT_TRUE(d.WaitForAnswer());
+    ASSERT_GT(d.quiz()->tilesShown(), 0);
+    ASSERT_GT(d.quiz()->discAngle(), 0);
+    const Surface& shot = d.course.Shot();
+    int key = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            key += (shot.pixel(x, y) & 0xFFFFFF) == 0xFF00FF;
+    EXPECT_EQ(key, 0);
+    const Rect disc = d.quiz()->Element<TDIBImage>("DIBI_Cover").BoundsRect();
+    int white = 0;
+    for (int y = disc.y; y < disc.bottom(); ++y)
+        for (int x = disc.x; x < disc.right(); ++x)
+            white += (shot.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
+    EXPECT_LT(white, disc.w * disc.h / 100) << "the open sector shows what lies under the disc";
+}
+
 } // namespace
 } // namespace parlora::test

@@ -377,5 +377,18 @@ TEST(RecordsScreen, LanguageButtonFollowsTheConfiguration) {
     EXPECT_EQ(c.Screen(), "TForm_Records");
 }
 
+TEST(RecordsScreen, TheLastNameInTheListKeepsItsDescenders) {
+    RecordsCourse c;
+    c.OpenMany({"Anna", "Jürgen"}, "Anna");
+    ASSERT_EQ(c.screen().count(), 2);
+    // "Jürgen" is the second and last row: its "g" reaches below the row's 18 pixels.
+    const Surface& shot = c.Shot();
+    int below = 0;
+    for (int y = kListY + 2 * 18; y < kListY + 2 * 18 + 5; ++y)
+        for (int x = 226; x < 414; ++x)
+            below += (shot.pixel(x, y) & 0xFFFFFF) == 0;
+    EXPECT_GT(below, 0);
+}
+
 } // namespace
 } // namespace parlora::test

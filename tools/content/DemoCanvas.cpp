@@ -124,6 +124,15 @@ void DemoCanvas::fillCircle(double cx, double cy, double r, uint32_t rgb) {
     cairo_fill(cr_);
 }
 
+void DemoCanvas::polygon(const std::vector<std::pair<double, double>>& points, uint32_t rgb) {
+    setColour(rgb);
+    cairo_new_path(cr_);
+    for (size_t i = 0; i < points.size(); ++i)
+        (i ? cairo_line_to : cairo_move_to)(cr_, points[i].first, points[i].second);
+    cairo_close_path(cr_);
+    cairo_fill(cr_);
+}
+
 void DemoCanvas::line(double x0, double y0, double x1, double y1, double width, uint32_t rgb) {
     setColour(rgb);
     cairo_set_line_width(cr_, width);
@@ -138,11 +147,11 @@ void DemoCanvas::setAntialias(bool on) {
 }
 
 void DemoCanvas::text(const std::string& utf8, double x, double y, double w, double h, uint32_t rgb,
-                      int maxPx, bool bold) {
+                      int maxPx, bool bold, bool centred) {
     if (utf8.empty() || w < 2 || h < 2) return;
     PangoLayout* layout = pango_cairo_create_layout(cr_);
     pango_layout_set_text(layout, utf8.c_str(), -1);
-    pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
+    pango_layout_set_alignment(layout, centred ? PANGO_ALIGN_CENTER : PANGO_ALIGN_LEFT);
     pango_layout_set_width(layout, int(w * PANGO_SCALE));
     pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
     PangoRectangle ink, logical;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace parlora {
 
@@ -35,11 +37,13 @@ class DemoCanvas {
     void strokeRect(double x, double y, double w, double h, double lineWidth, uint32_t rgb);
     void fillCircle(double cx, double cy, double r, uint32_t rgb);
     void line(double x0, double y0, double x1, double y1, double width, uint32_t rgb);
+    void polygon(const std::vector<std::pair<double, double>>& points, uint32_t rgb);
     // Hard edges, so that sprites keep their key colour exact up to the shape.
     void setAntialias(bool on);
-    // `utf8` centred in the box, in the largest size up to maxPx that fits on at most two lines.
+    // `utf8` centred in the box (or set from its left edge), in the largest size up to maxPx that
+    // fits on at most two lines.
     void text(const std::string& utf8, double x, double y, double w, double h, uint32_t rgb, int maxPx,
-              bool bold = false);
+              bool bold = false, bool centred = true);
 
     // Greys the area, as a disabled control looks.
     void desaturate(int x, int y, int w, int h);

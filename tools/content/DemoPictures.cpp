@@ -31,6 +31,50 @@ constexpr int kSectionPictureH = 80;
 // The countries practice's night sky, behind the globe too: a JPEG frame has no transparency.
 constexpr uint32_t kGlobeSky = 0x0B1A3A;
 
+// The main menu's board edge, and the ring its activity lights stand on.
+constexpr uint32_t kMenuRingBrown = 0x8B5A2B;
+
+// The topic menus: their five buttons' faces, all of one size, stand in three even rows within
+// the buttons' frames; the rest of a frame is the panel's paper, the colour of the captions too.
+constexpr int kTopicFace = 63;
+constexpr uint32_t kTopicPaper = 0xFFF8DC;
+constexpr const char* kTopicNames[9] = {"first words", "food", "colours", "phrases", "body",
+                                        "numbers",     "time", "shopping", "countries"};
+constexpr const char* kTopicIcons[9] = {"🐱", "🍎", "🎨", "💬", "🖐️", "🔢", "🕒", "🛒", "🌍"};
+
+// The face of a topic menu button inside its frame: rows share the top of the lower button.
+Rect TopicFace(const Rect& button) {
+    using namespace FrontLayout;
+    const int row1 = std::max(kTopicPractice.y, kTopicSpeak.y), row2 = std::max(kTopicEasy.y, kTopicHard.y),
+              row3 = kTopicPrint.y + (kTopicButtonH - kTopicFace) / 2;
+    const int top = button.y <= kTopicSpeak.y ? row1 : button.y <= kTopicHard.y ? row2 : row3;
+    return {button.x + (kTopicButtonW - kTopicFace) / 2, top, kTopicFace, kTopicFace};
+}
+
+// The records screen's big medal stands at top 180, the first detail line at 321.
+constexpr double kRecordsMedalClear = 321 - 180 - 6;
+
+// The speaking screen's strip window, its recording bar and the left edges of its strip buttons.
+constexpr Rect kSpeakWindow{372, 257, 375, 130}, kSpeakRecBar{381, 393, 261, 12};
+constexpr int kSpeakStripButtonX[3] = {464, 534, 604};
+
+// Where the memory quiz lays its cards (110 x 130 frames) and puts its dealer and disc: the table,
+// the dealer's body and his reach are drawn to agree with them.
+constexpr int kQuizCardLeft[11] = {348, 549, 449, 430, 545, 248, 649, 319, 647, 435, 544};
+constexpr int kQuizCardTop[11] = {429, 426, 404, 508, 510, 483, 462, 564, 549, 600, 597};
+// The card inside its frame: cards of this size centred in their frames never overlap at those
+// places; the rest of the frame is the key colour. The card's picture lies 10, 15 into the frame.
+constexpr Rect kQuizCardFace{20, 23, 70, 84};
+constexpr int kQuizPicLeft = 10, kQuizPicTop = 15;
+constexpr Rect kQuizRightArm{296, 200, 120, 200}, kQuizLeftArm{608, 200, 120, 200};
+constexpr Rect kQuizHead{432, 110, 160, 160}, kQuizDisc{780, 130, 200, 200};
+constexpr int kQuizTileRadius = 114, kQuizTileSize = 40;
+// The shoulder in an arm's frame (from the body's side), and the place each arm frame reaches.
+constexpr int kQuizShoulderIn = 90, kQuizShoulderY = 22;
+constexpr int kQuizRightReach[7] = {0, 1, 3, 4, 6, 8, 10};
+constexpr int kQuizLeftReach[7] = {0, 2, 5, 7, 9, 11, 0};
+constexpr uint32_t kQuizFelt = 0x2F7D4F, kQuizWaistcoat = 0x7A2E3A;
+
 struct Size {
     int w, h;
 };
@@ -130,6 +174,11 @@ void ThemedHardScene(DemoCanvas& c, const std::string& stem) {
     }
 }
 
+void QuizRoom(DemoCanvas& c);
+void TopicMenuRoom(DemoCanvas& c, const std::string& topic);
+void MenuLightRing(DemoCanvas& c, double left, double top);
+void SpeakRoom(DemoCanvas& c);
+
 void Background(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 1024, 768);
     DemoCanvas c(s.w, s.h, 0xFFFFFF);
@@ -206,6 +255,21 @@ void Background(const DemoPicture& p) {
             c.fillCircle(st[0], st[1], 64, 0xFFF2C0);
         c.fillRoundRect(128, 536, 313, 200, 12, 0x6A2C91);
         c.fillRect(138, 546, 293, 180, 0xFEE7C7);
+    } else if (PathHas(p, "\\SubMenu\\")) {
+        TopicMenuRoom(c, ToLowerAscii(p.entry->caption));
+    } else if (stem == "menubg" || stem == "changelangbg") {
+        DemoArt::Scenery(c, stem);
+        if (stem == "menubg") MenuLightRing(c, 0, 0);
+        // The track the volume knob runs along, quiet on the left and loud on the right.
+        const Rect& t = stem == "menubg" ? FrontLayout::kMenuSliderTrack : FrontLayout::kLanguageSliderTrack;
+        c.fillRoundRect(t.x - 4, t.y - 4, t.w + 8, t.h + 8, 7, 0xF0F0F0);
+        c.fillRoundRect(t.x, t.y, t.w, t.h, 3, 0x505860);
+        DemoArt::Emoji(c, "🔈", {t.x - 34.0, t.y - 12.0, 28, 28});
+        DemoArt::Emoji(c, "🔊", {t.x + t.w + 6.0, t.y - 12.0, 28, 28});
+    } else if (stem == "quizbg") {
+        QuizRoom(c);
+    } else if (stem == "speakbg") {
+        SpeakRoom(c);
     } else if (stem == "colhardbg" || stem == "numhardbg" || stem == "timehardbg" ||
                stem == "countrieshardbg") {
         ThemedHardScene(c, stem);
@@ -247,7 +311,9 @@ void StripFrame(DemoCanvas& c, Box b, int index, int count, const std::string& r
         return;
     }
     if (r.find("lights") == 0) {
-        static const uint32_t lights[] = {0x606060, 0xE03030, 0xF0C020, 0x30B040, 0x3070E0};
+        // On the brown of the ring the main menu's lights stand on (see MenuLightRing).
+        static const uint32_t lights[] = {0xF0F0F0, 0xE03030, 0xF0C020, 0x30B040, 0x3070E0};
+        c.fillRect(b.x, b.y, b.w, b.h, kMenuRingBrown);
         c.fillCircle(cx, cy, s / 2 - 1, lights[index % 5]);
         return;
     }
@@ -320,25 +386,33 @@ void DealerFrame(DemoCanvas& c, Box b, int index, int count, const std::string& 
         return;
     }
     if (role == "right arm" || role == "left arm") {
-        // Frame 0 rests by the body; the others reach further down and out to the card places.
-        const double t = count > 1 ? double(index) / (count - 1) : 0;
+        // The sleeve leaves the shoulder his body has on the background; frame 0 rests the hand on
+        // his waistcoat, the others reach towards the place the arm deals to.
         const bool right = role == "right arm";
-        const double sx = right ? b.x + b.w * 0.75 : b.x + b.w * 0.25, sy = b.y + b.h * 0.1;
-        const double hx = right ? b.x + b.w * (0.6 - 0.4 * t) : b.x + b.w * (0.4 + 0.4 * t);
-        const double hy = index == 0 ? b.y + b.h * 0.45 : b.y + b.h * (0.55 + 0.3 * t);
-        c.line(sx, sy, hx, hy, s * 0.16, 0x2E4A8A);
-        DemoArt::Emoji(c, index == 0 ? "✊" : "🤚", {hx - s * 0.22, hy - s * 0.22, s * 0.44, s * 0.44},
-                       true);
+        const Rect& at = right ? kQuizRightArm : kQuizLeftArm;
+        const double sx = b.x + (right ? kQuizShoulderIn : b.w - kQuizShoulderIn), sy = b.y + kQuizShoulderY;
+        double hx = b.x + (right ? 100 : b.w - 100), hy = b.y + 150;
+        const int place = index > 0 && index < 7 ? (right ? kQuizRightReach : kQuizLeftReach)[index] : 0;
+        if (place > 0) {
+            const double cardX = kQuizCardLeft[place - 1] + 55.0 - at.x, cardY = kQuizCardTop[place - 1] + 65.0 - at.y;
+            hx = b.x + std::clamp(cardX, 24.0, b.w - 24.0);
+            hy = b.y + std::clamp(cardY, 60.0, b.h - 24.0);
+        }
+        c.line(sx, sy, hx, hy, s * 0.2, Darker(kQuizWaistcoat, 0.7));
+        c.fillCircle(sx, sy, s * 0.1, Darker(kQuizWaistcoat, 0.7));
+        DemoArt::Emoji(c, "🤚", {hx - s * 0.19, hy - s * 0.19, s * 0.38, s * 0.38}, true);
         return;
     }
     if (role == "drum") {
-        // Two hands on the table, one finger after the other raised.
-        for (int hand = 0; hand < 2; ++hand) {
-            const double lift = (index + hand) % 2 ? s * 0.12 : 0;
-            DemoArt::Emoji(c, hand ? "🤚" : "✋",
-                           {b.x + b.w * (0.1 + 0.45 * hand), b.y + b.h * 0.25 - lift, s * 0.65, s * 0.65},
-                           true);
-        }
+        // While he waits he taps his pack of cards on the table between his hands.
+        const double lift = index % 2 ? 0 : 8.0 * (1 + index % 3) / 3;
+        for (int k = 0; k < 4; ++k)
+            c.fillRect(b.x + 72 + k * 2, b.y + 40 - lift - k * 3, 52, 70, k == 3 ? 0x2E5FB8 : 0xF2F2F2);
+        c.strokeRect(b.x + 78, b.y + 31 - lift, 52, 70, 2, 0x1A3A7A);
+        DemoArt::Star(c, b.x + 104, b.y + 66 - lift, 12, 0xF0D040);
+        if (lift > 0)
+            for (int side : {-1, 1})
+                c.line(b.x + 104 + side * 36, b.y + 106, b.x + 104 + side * 48, b.y + 98 - lift, 3, 0x404040);
         return;
     }
     // The menu's dealer shuffles: a fan of cards that turns frame by frame.
@@ -352,11 +426,163 @@ void DealerFrame(DemoCanvas& c, Box b, int index, int count, const std::string& 
     }
 }
 
+// A topic menu: the topic's picture at the top in its colour on the main menu, so the screen
+// names its topic, and a panel round the five buttons and their captions.
+void TopicMenuRoom(DemoCanvas& c, const std::string& topic) {
+    using namespace FrontLayout;
+    DemoArt::Scenery(c, "submenu " + topic);
+    int n = 0;
+    while (n < 9 && topic != kTopicNames[n])
+        ++n;
+    const uint32_t base = Hsv((std::min(n, 8) + 1) * 40.0, 0.35, 0.97);
+    c.fillCircle(512, 112, 76, Darker(base, 0.7));
+    c.fillCircle(512, 112, 70, base);
+    DemoArt::Emoji(c, kTopicIcons[std::min(n, 8)], {512 - 50, 112 - 50, 100, 100});
+    const Rect panel{kTopicEasy.x - 26, kTopicPractice.y - 20, 0, 0};
+    const int right = kTopicHard.x + kTopicButtonW + 56, bottom = kTopicCaptions.y + kTopicCaptions.h + 14;
+    c.fillRoundRect(panel.x - 6, panel.y - 6, right - panel.x + 12, bottom - panel.y + 12, 26, Darker(base, 0.7));
+    c.fillRoundRect(panel.x, panel.y, right - panel.x, bottom - panel.y, 22, kTopicPaper);
+}
+
+// The memory quiz's room: a green table the cards lie on, the dealer's body behind it (his head
+// and arms are sprites that join it at the neck and shoulders), and the tray the counter disc sits
+// on, whose tiles ring the disc.
+void QuizRoom(DemoCanvas& c) {
+    DemoArt::Scenery(c, "quizbg");
+    const double dcx = kQuizDisc.x + kQuizDisc.w / 2.0, dcy = kQuizDisc.y + kQuizDisc.h / 2.0;
+    const double tray = kQuizTileRadius + kQuizTileSize / 2.0 + 6;
+    c.fillCircle(dcx, dcy, tray, 0x8A5A30);
+    c.fillCircle(dcx, dcy, tray - 6, kQuizFelt);
+    // Body: neck under the head, shoulders where the arms' sleeves start, a white shirt front.
+    const double neckX = kQuizHead.x + kQuizHead.w / 2.0, neckY = kQuizHead.y + kQuizHead.h * 0.8;
+    const double left = kQuizRightArm.x + kQuizShoulderIn - 14,
+                 right = kQuizLeftArm.x + kQuizLeftArm.w - kQuizShoulderIn + 14;
+    const double top = kQuizRightArm.y + kQuizShoulderY - 14;
+    c.fillRect(neckX - 16, neckY - 20, 32, 40, 0xF5C242);
+    c.fillRoundRect(left, top, right - left, 400 - top, 40, kQuizWaistcoat);
+    c.polygon({{neckX - 40, top}, {neckX + 40, top}, {neckX, top + 120}}, 0xFFFFFF);
+    c.polygon({{neckX - 22, neckY + 12}, {neckX, neckY + 22}, {neckX - 22, neckY + 32}}, 0x202050);
+    c.polygon({{neckX + 22, neckY + 12}, {neckX, neckY + 22}, {neckX + 22, neckY + 32}}, 0x202050);
+    for (int k = 0; k < 3; ++k)
+        c.fillCircle(neckX, top + 60 + k * 28, 4, 0xE5B80B);
+    // The table: its far edge hides the dealer's waist; the cards lie on the felt.
+    c.fillRoundRect(196, 392, 632, 348, 24, 0x6B4226);
+    c.fillRoundRect(206, 400, 612, 330, 18, kQuizFelt);
+}
+
+// The speaking screen: a viewer round the strip window, with the recording bar's trough under it.
+// The window itself is see-through until a strip is chosen, and shows what to do: arrows from
+// the viewer up to the three strip buttons, a mouth that will speak on the left, a film strip on
+// the right.
+void SpeakRoom(DemoCanvas& c) {
+    DemoArt::Scenery(c, "speakbg");
+    const Rect& w = kSpeakWindow;
+    c.fillRoundRect(w.x - 14, w.y - 14, w.w + 28, w.h + 40, 16, 0x2C3440);
+    c.fillRect(kSpeakRecBar.x - 2, kSpeakRecBar.y - 2, kSpeakRecBar.w + 4, kSpeakRecBar.h + 4, 0x101418);
+    c.fillRect(w.x, w.y, w.w, w.h, 0xFFF6D8);
+    // The strip's first picture will stand in the middle third: until then a hand there points
+    // up to the three strip buttons, and the thirds either side show what the strip is for.
+    const double mid = w.x + w.w / 2.0, from = w.y + w.h - 48;
+    const uint32_t inks[3] = {0xD04080, 0x2F8FD0, 0x3CA040};
+    for (int i = 0; i < 3; ++i) {
+        const double tipX = std::clamp(kSpeakStripButtonX[i] + 30.0, w.x + w.w / 3.0 + 12, w.x + w.w * 2 / 3.0 - 12);
+        const double tipY = w.y + 8.0, dx = tipX - mid, dy = tipY - from, len = std::hypot(dx, dy);
+        const double ux = dx / len, uy = dy / len;
+        c.line(mid, from, tipX - ux * 14, tipY - uy * 14, 6, inks[i]);
+        c.polygon({{tipX, tipY}, {tipX - ux * 18 - uy * 9, tipY - uy * 18 + ux * 9},
+                   {tipX - ux * 18 + uy * 9, tipY - uy * 18 - ux * 9}},
+                  inks[i]);
+    }
+    DemoArt::Emoji(c, "👆", {mid - 22, from - 8, 44, 52});
+    DemoArt::Emoji(c, "🗣️", {w.x + 8.0, w.y + 25.0, 80, 80});
+    DemoArt::Emoji(c, "🎞️", {w.x + w.w - 88.0, w.y + 25.0, 80, 80});
+}
+
+// The quiz's cards, one row a place: back, turning, face. Only the card is drawn, centred in its
+// frame on the key colour, so neighbouring places never cover each other.
+void QuizCards(const DemoPicture& p) {
+    Size s = FrameSize(*p.entry, 110, 130);
+    const FrameGrid& g = p.entry->grid;
+    DemoCanvas c(s.w * g.x, s.h * g.y, kKeyColour);
+    Keyed(c);
+    const Rect& f = kQuizCardFace;
+    for (int row = 0; row < g.y; ++row)
+        for (int col = 0; col < g.x; ++col) {
+            const double x = col * s.w + f.x, y = row * s.h + f.y, cx = x + f.w / 2.0;
+            const int side = col % 3;
+            if (side == 0) {
+                c.fillRoundRect(x, y, f.w, f.h, 8, 0x1A3A7A);
+                c.fillRoundRect(x + 4, y + 4, f.w - 8, f.h - 8, 6, 0x2E5FB8);
+                DemoArt::Star(c, cx, y + f.h / 2.0, f.w * 0.28, 0xF0D040);
+            } else if (side == 1) {
+                c.fillRoundRect(cx - f.w * 0.15, y, f.w * 0.3, f.h, 4, 0x1A3A7A);
+            } else {
+                c.fillRoundRect(x, y, f.w, f.h, 8, Hsv(row * 33.0, 0.45, 0.85));
+                c.fillRoundRect(x + 4, y + 4, f.w - 8, f.h - 8, 6, 0xFFFFFF);
+            }
+        }
+    FinishKeyed(c);
+    Save(c, p.outPath);
+}
+
+// An item's picture as the quiz lays it on a card's face: the white face round the item, the key
+// colour where the picture's frame reaches past the card.
+void QuizPicture(const DemoPicture& p, const std::string& topic) {
+    Size s = FrameSize(*p.entry, 90, 100);
+    DemoCanvas c(s.w, s.h, kKeyColour);
+    const double fx = kQuizCardFace.x - kQuizPicLeft + 4, fy = kQuizCardFace.y - kQuizPicTop + 4;
+    const double fw = kQuizCardFace.w - 8, fh = kQuizCardFace.h - 8;
+    c.fillRect(fx, fy, fw, fh, 0xFFFFFF);
+    const double m = 4, side = std::min(fw, fh) - 2 * m;
+    DemoArt::Item(c, topic, p.file.item, {fx + (fw - side) / 2, fy + (fh - side) / 2, side, side});
+    FinishKeyed(c);
+    Save(c, p.outPath);
+}
+
+// The counter's tiles: a little card for every card dealt (the second frame turned face up).
+void QuizCounter(const DemoPicture& p) {
+    Size s = FrameSize(*p.entry, 40, 40);
+    const FrameGrid& g = p.entry->grid;
+    DemoCanvas c(s.w * g.x, s.h * g.y, kKeyColour);
+    Keyed(c);
+    for (int i = 0; i < g.x * g.y; ++i) {
+        const double x = (i % g.x) * s.w + s.w * 0.2, y = (i / g.x) * s.h + s.h * 0.1;
+        const double w = s.w * 0.6, h = s.h * 0.8;
+        c.fillRoundRect(x, y, w, h, 4, 0x1A3A7A);
+        c.fillRoundRect(x + 2, y + 2, w - 4, h - 4, 3, i % 2 ? 0xF8F8F8 : 0x2E5FB8);
+        DemoArt::Star(c, x + w / 2, y + h / 2, w * 0.3, 0xF0D040);
+    }
+    FinishKeyed(c);
+    Save(c, p.outPath);
+}
+
+// The lid over the counter's tray: the quiz whitens a growing sector of it, so white is its key
+// colour (the bottom-left pixel) and nothing on the lid is pure white. It fills the circle the
+// quiz cuts, so the cut never reaches past its edge.
+void QuizLid(const DemoPicture& p) {
+    Size s = FrameSize(*p.entry, 200, 200);
+    DemoCanvas c(s.w, s.h, 0xFFFFFF);
+    Keyed(c);
+    const double cx = s.w / 2.0, cy = s.h / 2.0, r = std::min(s.w, s.h) / 2.0 - 0.5;
+    c.fillCircle(cx, cy, r, 0x1A3A7A);
+    c.fillCircle(cx, cy, r - 7, 0xCFE3FF);
+    for (int k = 0; k < 12; ++k) {
+        const double a = k * M_PI / 6;
+        c.line(cx + std::sin(a) * (r - 12), cy - std::cos(a) * (r - 12), cx + std::sin(a) * (r - 24),
+               cy - std::cos(a) * (r - 24), k % 3 ? 3 : 6, 0x1A3A7A);
+    }
+    DemoArt::Star(c, cx, cy, r * 0.35, 0xF0D040);
+    c.fillRect(0, s.h - 1, 1, 1, 0xFFFFFF);
+    Save(c, p.outPath);
+}
+
 // Panels the learner looks at: plain shapes that frame what the screens draw on them.
 void Panel(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 120, 90);
     const FrameGrid& g = p.entry->grid;
     std::string role = ToLowerAscii(p.entry->caption);
+    if (PathHas(p, "memory\\Card.png")) return QuizCards(p);
+    if (PathHas(p, "memory\\Num.png")) return QuizCounter(p);
     DemoCanvas c(s.w * g.x, s.h * g.y, 0xFFFFFF);
     if (!g.single()) {
         int count = g.x * g.y;
@@ -440,6 +666,10 @@ void Panel(const DemoPicture& p) {
         for (int i = 0; i < 40; ++i)
             DemoArt::Star(c, (i * 7919) % s.w, (i * 104729) % s.h, 8 + i % 10,
                           Lighter(0x2E5FB8, 0.3 + (i % 4) * 0.1));
+    } else if (role == "footer") {
+        // The foot of the printed records: the course's name, small and grey, on the paper.
+        DemoArt::Emoji(c, "🌍", {4, 8, s.h - 16.0, s.h - 16.0});
+        c.text("Parlora Plus", s.h - 6, 0, s.w - s.h + 4, s.h, 0x707070, 22, true);
     } else if (role == "print medal" || role == "bronze" || role == "silver" || role == "gold") {
         // Printed pages show pictures opaque: medals sit on white paper, not on the key colour.
         uint32_t metal = p.file.path.find("ronze") != std::string::npos   ? 0xCD7F32
@@ -494,6 +724,13 @@ void Panel(const DemoPicture& p) {
 }
 
 void Sprite(const DemoPicture& p) {
+    if (PathHas(p, "memory\\Cover.png")) return QuizLid(p);
+    if (PathHas(p, "Speak\\mask.png")) {
+        // All key colour: the background's viewer frames the window, and the strip's pictures,
+        // which fill it from edge to edge, cover nothing of it.
+        DemoCanvas c(kSpeakWindow.w, kSpeakWindow.h, kKeyColour);
+        return Save(c, p.outPath);
+    }
     Size s = FrameSize(*p.entry, 120, 90);
     const FrameGrid& g = p.entry->grid;
     std::string role = ToLowerAscii(p.entry->caption);
@@ -572,7 +809,11 @@ void Sprite(const DemoPicture& p) {
     } else if (role.find("medal") != std::string::npos || role == "bronze" || role == "silver" ||
                role == "gold") {
         uint32_t metal = role.find("bronze") == 0 ? 0xCD7F32 : role.find("silver") == 0 ? 0xC0C0C0 : 0xE5B80B;
-        DemoArt::Medal(c, all, metal);
+        // The records screen's big medal hangs above the details it stands beside: its lower part
+        // is left clear, where the "last used" date runs under it.
+        Box medal = all;
+        if (PathHas(p, "records\\") && h > kRecordsMedalClear) medal.h = kRecordsMedalClear;
+        DemoArt::Medal(c, medal, metal);
     } else if (role == "dustbin lid") {
         // Closed on the bin, then raised and tipped open.
         for (int i = 0; i < count; ++i) {
@@ -685,14 +926,46 @@ void ButtonFrames(DemoCanvas& c, int w, int h, uint32_t base,
     }
 }
 
+uint32_t ButtonColour(const std::string& caption);
+
+// A topic menu's button: the face in its row (see TopicFace) on the panel's paper.
+void TopicButton(const DemoPicture& p, const std::string& caption, const Rect& button) {
+    const Rect face = TopicFace(button);
+    const int ox = face.x - button.x, oy = face.y - button.y;
+    DemoCanvas c(button.w * 4, button.h, kTopicPaper);
+    const uint32_t base = ButtonColour(caption);
+    const uint32_t fills[4] = {base, Grey(base), Darker(base, 0.6), Lighter(base, 0.45)};
+    for (int f = 0; f < 4; ++f) {
+        const double x = f * button.w + ox, inset = f == 2 ? 2 : 0;
+        c.fillRoundRect(x, oy, face.w, face.h, 10, Darker(fills[f], 0.7));
+        c.fillRoundRect(x + 3 + inset, oy + 3 + inset, face.w - 6 - inset * 1.5, face.h - 6 - inset * 1.5, 8,
+                        fills[f]);
+        if (f == 3) c.strokeRect(x - 2, oy - 2, face.w + 4, face.h + 4, 3, 0xFFB000);
+        DemoArt::Symbol(c, caption, {x + 6 + inset, oy + 6 + inset, face.w - 12.0, face.h - 12.0},
+                        f == 1 ? 0x808080 : TextColourOn(fills[f]));
+        if (f == 1) c.desaturate(int(x), oy, face.w, face.h);
+    }
+    Save(c, p.outPath);
+}
+
 // A button shows its symbol where it has one (Help, Quit, Play, arrows, ...), else its caption.
 void Button(const DemoPicture& p) {
     Size s = FrameSize(*p.entry, 64, 64);
+    if (PathHas(p, "\\SubMenu")) {
+        using namespace FrontLayout;
+        const std::string key = ToLowerAscii(PickCaption(p.entry->caption, 0));
+        const Rect* button = key == "practice" ? &kTopicPractice
+                             : key == "speak" ? &kTopicSpeak
+                             : key == "easy"  ? &kTopicEasy
+                             : key == "hard"  ? &kTopicHard
+                             : key == "print" ? &kTopicPrint
+                                              : nullptr;
+        if (button && s.w == button->w && s.h == button->h)
+            return TopicButton(p, PickCaption(p.entry->caption, 0), *button);
+    }
     std::string caption = PickCaption(p.entry->caption, LanguageOf(p.file));
-    uint32_t base = ColourOf(caption, 0.55, 0.85);
+    uint32_t base = ButtonColour(caption);
     std::string key = ToLowerAscii(caption);
-    if (key == "quit" || key == "close" || key == "cancel" || key == "no" || key == "delete") base = 0xE05040;
-    if (key == "yes" || key == "ok" || key == "begin" || key == "go") base = 0x3CB050;
     if (key == "record") base = 0xF0F0F0;
     DemoCanvas c(s.w * 4, s.h, 0x000000);
     // The speaking screen's strip choices: as many little frames as the strip has pictures.
@@ -748,6 +1021,7 @@ void Item(const DemoPicture& p, const std::string& style) {
         Save(c, p.outPath);
         return;
     }
+    if (PathHas(p, "\\Memory\\Pics\\")) return QuizPicture(p, topic);
     Size s = FrameSize(*p.entry, 125, 130);
     bool keyed = style == "itemsprite";
     DemoCanvas c(s.w * p.entry->grid.x, s.h * p.entry->grid.y, keyed ? kKeyColour : 0xFFFFFF);
@@ -826,8 +1100,36 @@ void Disc(const DemoPicture& p) {
     Save(c, p.outPath);
 }
 
+std::vector<std::string> CaptionWords(const DemoPicture& p, size_t count);
+
+// The printed records' column headings, over the columns the page prints its rows in.
+void PrintHeadings(const DemoPicture& p) {
+    Size s = FrameSize(*p.entry, 1012, 40);
+    std::vector<std::string> words = CaptionWords(p, 4);
+    // The columns' left edges on the page, from the headings' own left edge (44).
+    const int columns[5] = {3, 397, 623, 821, s.w};
+    DemoCanvas c(s.w, s.h, 0xFFFFFF);
+    for (int i = 0; i < 4; ++i)
+        c.text(words[size_t(i)], columns[i], 0, columns[i + 1] - columns[i] - 8, s.h, 0x14284B, 26, true, false);
+    Save(c, p.outPath);
+}
+
 void Title(const DemoPicture& p) {
     int lang = LanguageOf(p.file);
+    // The target's own words (its TEXT folder, or the source folder of its own language standing
+    // in for it): printed pages put this beside the "Learn ..." title, so it shows the language
+    // learnt by its flag and its own name rather than saying the title twice.
+    const bool ownWords = p.entry->root == ContentRoot::Text ||
+                          (p.entry->root == ContentRoot::Source && p.file.source == p.file.target);
+    if (ownWords && PathHas(p, "\\learn")) {
+        Size s = FrameSize(*p.entry, 143, 47);
+        DemoCanvas c(s.w, s.h, 0xFFFFFF);
+        const int country = p.file.target == 1 ? 3 : p.file.target == 3 ? 1 : 2;
+        DemoArt::Item(c, "CY", country, {2, 6, s.h * 1.5 - 12, s.h - 12.0});
+        c.text(DemoFacts::LanguageName(p.file.target, lang), s.h * 1.5 - 4, 0, s.w - s.h * 1.5 + 2, s.h, 0x14284B,
+               22, true);
+        return Save(c, p.outPath);
+    }
     std::string name = DemoFacts::LanguageName(p.file.target, lang);
     static const char* const learn[] = {"Learn ", "Apprends l'", "Aprende "};
     std::string text =
@@ -835,7 +1137,152 @@ void Title(const DemoPicture& p) {
     Caption(p, text);
 }
 
-// A help page: what the screen is for, and a pointing hand.
+// The colour a button of that caption has on the screens (see Button).
+uint32_t ButtonColour(const std::string& caption) {
+    const std::string key = ToLowerAscii(caption);
+    if (key == "quit" || key == "close" || key == "cancel" || key == "no" || key == "delete") return 0xE05040;
+    if (key == "yes" || key == "ok" || key == "begin" || key == "go") return 0x3CB050;
+    return ColourOf(caption, 0.55, 0.85);
+}
+
+// A button as the screens show it, small, for a help page to point at.
+void MiniButton(DemoCanvas& c, Box b, const std::string& caption) {
+    const uint32_t base = ButtonColour(caption);
+    c.fillRect(b.x, b.y, b.w, b.h, Darker(base, 0.7));
+    c.fillRoundRect(b.x + 2, b.y + 2, b.w - 4, b.h - 4, std::min(b.w, b.h) / 6, base);
+    DemoArt::Symbol(c, caption, {b.x + 3, b.y + 3, b.w - 6, b.h - 6}, TextColourOn(base));
+}
+
+// "This leads to that": a short arrow from left to right.
+void HelpArrow(DemoCanvas& c, double x0, double x1, double y, uint32_t ink = 0x806020) {
+    c.line(x0, y, x1 - 8, y, 4, ink);
+    c.polygon({{x1, y}, {x1 - 11, y - 7}, {x1 - 11, y + 7}}, ink);
+}
+
+// The main menu's round board, small: the nine topics' pictures in a ring.
+void MiniMenu(DemoCanvas& c, double cx, double cy, double r) {
+    static const char* const icons[] = {"🐱", "🍎", "🎨", "💬", "🖐️", "🔢", "🕒", "🛒", "🌍"};
+    c.fillCircle(cx, cy, r + 4, 0x8B5A2B);
+    c.fillCircle(cx, cy, r, 0xFFF8DC);
+    const double t = r * 0.3;
+    for (int n = 0; n < 9; ++n) {
+        const double a = n * 2 * M_PI / 9;
+        const double x = cx + std::sin(a) * (r - t - 2), y = cy - std::cos(a) * (r - t - 2);
+        c.fillCircle(x, y, t, Hsv((n + 1) * 40.0, 0.35, 0.97));
+        DemoArt::Emoji(c, icons[n], {x - t * 0.75, y - t * 0.75, t * 1.5, t * 1.5});
+    }
+}
+
+// One row of a help page: a button, an arrow, and what the button leads to.
+void HelpRow(DemoCanvas& c, double y, double h, const std::string& button,
+             const std::function<void(Box)>& leadsTo) {
+    MiniButton(c, {22, y + 2, h - 4, h - 4}, button);
+    HelpArrow(c, 22 + h + 4, 22 + h + 44, y + h / 2);
+    leadsTo({22 + h + 54, y, 334 - (22 + h + 54) - 16, h});
+}
+
+// Emoji side by side, left to right in the box.
+void EmojiRow(DemoCanvas& c, Box b, const std::vector<std::string>& emoji) {
+    double x = b.x;
+    for (const std::string& e : emoji) {
+        DemoArt::Emoji(c, e, {x, b.y + 2, b.h - 4, b.h - 4});
+        x += b.h + 2;
+    }
+}
+
+void HelpStart(DemoCanvas& c) {
+    const double top = 56, h = 37;
+    HelpRow(c, top, h, "Begin", [&](Box b) {
+        EmojiRow(c, b, {"🧒", "⌨️"});
+        HelpArrow(c, b.x + 2 * (b.h + 2), b.x + 2 * (b.h + 2) + 30, b.y + b.h / 2);
+        MiniMenu(c, b.x + 2 * (b.h + 2) + 52, b.y + b.h / 2, b.h / 2);
+    });
+    HelpRow(c, top + h, h, "Language", [&](Box b) {
+        for (int k = 0; k < 3; ++k)
+            DemoArt::Item(c, "CY", k == 0 ? 3 : k, {b.x + k * (b.h * 1.5 + 6), b.y + 5, b.h * 1.5 - 4, b.h - 10});
+    });
+    HelpRow(c, top + 2 * h, h, "Records", [&](Box b) { EmojiRow(c, b, {"🧒", "🏅", "📊"}); });
+    HelpRow(c, top + 3 * h, h, "Read me", [&](Box b) { EmojiRow(c, b, {"📜", "ℹ️", "👀"}); });
+    HelpRow(c, top + 4 * h, h, "Quit", [&](Box b) { EmojiRow(c, b, {"👋", "🚪"}); });
+}
+
+// The welcome screen moves on only through Help: press "?", close this page, and the main menu
+// opens. Three steps, each with a hand over what to press.
+void HelpWelcome(DemoCanvas& c) {
+    const double y = 80, s = 64;
+    MiniButton(c, {22, y + 20, s, s}, "Help");
+    DemoArt::Emoji(c, "👆", {40, y + s + 18, 34, 40});
+    HelpArrow(c, 22 + s + 6, 22 + s + 40, y + 20 + s / 2);
+    // This page, small, with its close button under it.
+    const double px = 132;
+    c.fillRect(px, y, 78, 58, 0xF4C8E8);
+    c.fillRect(px + 8, y + 6, 62, 44, 0xFFF8E0);
+    DemoArt::Emoji(c, "💡", {px + 12, y + 10, 18, 18});
+    MiniButton(c, {px + 25, y + 62, 28, 28}, "Close");
+    DemoArt::Emoji(c, "👆", {px + 24, y + s + 30, 34, 40});
+    HelpArrow(c, px + 84, px + 110, y + 20 + s / 2);
+    MiniMenu(c, 285, y + 20 + s / 2, 38);
+    // Step numbers under each step.
+    const double numbers[3] = {54, px + 39, 285};
+    for (int k = 0; k < 3; ++k) {
+        c.fillCircle(numbers[k], 232, 12, 0x806020);
+        c.text(std::to_string(k + 1), numbers[k] - 12, 220, 24, 24, 0xFFFFFF, 18, true);
+    }
+}
+
+void HelpMenu(DemoCanvas& c) {
+    MiniMenu(c, 80, 150, 64);
+    DemoArt::Emoji(c, "👆", {68, 150, 40, 48});
+    const double top = 56, h = 31, x = 158;
+    const std::pair<std::string, std::vector<std::string>> rows[] = {
+        {"Memory quiz", {"🃏", "🃏", "🧠"}}, {"Awards", {"🏅", "🏆"}},   {"Language", {}},
+        {"Actor", {"👨", "👩"}},             {"Web", {"🌐", "🔗"}},      {"Quit", {"👋"}}};
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const double y = top + i * h;
+        if (rows[i].first == "Memory quiz") {
+            c.fillCircle(x + h / 2, y + h / 2, h / 2 - 1, 0xF4A0A0);
+            DemoArt::Emoji(c, "🧠", {x + 4, y + 4, h - 8, h - 8});
+        } else {
+            MiniButton(c, {x, y + 2, h - 4, h - 4}, rows[i].first);
+        }
+        HelpArrow(c, x + h + 2, x + h + 34, y + h / 2);
+        Box b{x + h + 40, y, 334 - (x + h + 40) - 10, h};
+        if (rows[i].second.empty())
+            for (int k = 0; k < 3; ++k)
+                DemoArt::Item(c, "CY", k == 0 ? 3 : k, {b.x + k * (h * 1.5 + 4), b.y + 5, h * 1.5 - 4, h - 10});
+        else
+            EmojiRow(c, b, rows[i].second);
+    }
+    // The volume slider under the menu's buttons.
+    c.fillRoundRect(30, 226, 100, 6, 3, 0x505860);
+    c.fillRect(70, 220, 10, 18, 0xD0D8E0);
+    DemoArt::Emoji(c, "🔈", {6, 218, 22, 22});
+    DemoArt::Emoji(c, "🔊", {134, 218, 22, 22});
+}
+
+// The start screen's Information: what the course is, not a help page. The disc, the languages
+// it teaches and its nine topics.
+void HelpAbout(DemoCanvas& c, int width, int height) {
+    static const char* const icons[] = {"🐱", "🍎", "🎨", "💬", "🖐️", "🔢", "🕒", "🛒", "🌍"};
+    c.fillRect(0, 0, width, height, 0x2E5FB8);
+    c.fillRoundRect(6, 6, width - 12, height - 12, 14, 0xEAF2FF);
+    c.text("Parlora Plus", 90, 12, width - 100, 40, 0x14284B, 30, true);
+    DemoArt::Emoji(c, "💿", {16, 10, 64, 64});
+    for (int k = 0; k < 3; ++k)
+        DemoArt::Item(c, "CY", k == 0 ? 3 : k, {100 + k * 64.0, 60, 54, 36});
+    DemoArt::Emoji(c, "🗣️", {22, 106, 48, 48});
+    DemoArt::Emoji(c, "🎤", {width - 70.0, 106, 48, 48});
+    for (int n = 0; n < 9; ++n) {
+        const double x = 30 + (n % 5) * 58.0 + (n / 5) * 29, y = 160 + (n / 5) * 40.0;
+        c.fillCircle(x + 18, y + 18, 19, Hsv((n + 1) * 40.0, 0.35, 0.97));
+        DemoArt::Emoji(c, icons[n], {x + 4, y + 4, 28, 28});
+    }
+    DemoArt::Emoji(c, "👦", {90, 104, 50, 52});
+    DemoArt::Emoji(c, "👧", {width - 140.0, 104, 50, 52});
+}
+
+// A help page: what the screen is for, and, for the screens a child starts on, what each of its
+// buttons does, drawn as pictures.
 void Help(const DemoPicture& p) {
     int number = p.file.item;
     if (number == 0) {
@@ -845,9 +1292,18 @@ void Help(const DemoPicture& p) {
     }
     Size s = FrameSize(*p.entry, 334, 251);
     DemoCanvas c(s.w, s.h, 0xFFF8E0);
+    if (number == 5) {
+        HelpAbout(c, s.w, s.h);
+        return Save(c, p.outPath);
+    }
     c.strokeRect(0, 0, s.w, s.h, 4, 0x806020);
-    DemoArt::Emoji(c, "💡", {12, 14, 56, 56});
-    c.text(DemoFacts::HelpSubject(number), 76, 14, s.w - 88, 56, 0x402000, 30, true);
+    const bool drawn = number == 1 || number == 4 || number == 35;
+    DemoArt::Emoji(c, "💡", {12, drawn ? 8.0 : 14.0, drawn ? 40.0 : 56.0, drawn ? 40.0 : 56.0});
+    c.text(DemoFacts::HelpSubject(number), drawn ? 60 : 76, drawn ? 8 : 14, s.w - (drawn ? 72 : 88),
+           drawn ? 40 : 56, 0x402000, drawn ? 24 : 30, true);
+    if (number == 1) return HelpStart(c), Save(c, p.outPath);
+    if (number == 4) return HelpMenu(c), Save(c, p.outPath);
+    if (number == 35) return HelpWelcome(c), Save(c, p.outPath);
     DemoArt::Emoji(c, "👆", {s.w / 2.0 - 50, 90, 100, 100});
     DemoArt::Symbol(c, "help", {s.w - 70.0, s.h - 70.0, 56, 56}, 0x806020);
     Save(c, p.outPath);
@@ -1064,7 +1520,8 @@ void StartCaptions(const DemoPicture& p) {
     PlacedCaptions(p, kStartOptionalCaptions, 0xFFF8DC, placed);
 }
 
-// The topic menus' captions: each under its button, between the buttons below.
+// The topic menus' captions: each under its button's frame (which covers what lies under it),
+// between the buttons below.
 void TopicCaptions(const DemoPicture& p) {
     using namespace FrontLayout;
     std::vector<std::string> w = CaptionWords(p, 5);
@@ -1084,12 +1541,43 @@ void TopicCaptions(const DemoPicture& p) {
         16);
 }
 
+// The ring the main menu's lights stand on, drawn on a picture whose top-left corner is at
+// (left, top) on the screen: for each topic a brown band rimmed in the topic's colour under its five
+// lights, and a spoke from its section to them, so every light shows whose it is.
+void MenuLightRing(DemoCanvas& c, double left, double top) {
+    using namespace FrontLayout;
+    const double cx = kMenuLightRingX - left, cy = kMenuLightRingY - top, r = kMenuLightRingRadius;
+    cairo_t* cr = c.cr();
+    for (int topic = 0; topic < 9; ++topic) {
+        const uint32_t colour = Darker(Hsv((topic + 1) * 40.0, 0.5, 0.95), 0.9);
+        const double a0 = (MenuLightDegrees(topic * 5 + 1) - kMenuLightStepDegrees * 0.7) * M_PI / 180,
+                     a1 = (MenuLightDegrees(topic * 5 + 5) + kMenuLightStepDegrees * 0.7) * M_PI / 180,
+                     mid = (a0 + a1) / 2;
+        cairo_new_path(cr);
+        cairo_arc(cr, cx, cy, r, a0, a1);
+        cairo_set_line_width(cr, kMenuLightSize + 10);
+        c.setColour(colour);
+        cairo_stroke(cr);
+        const auto& at = kMenuSectionAt[size_t(topic)];
+        const double sx = at[0] + kMenuSectionW / 2.0 - left, sy = at[1] + kMenuSectionH / 2.0 - top;
+        const double ex = cx + std::cos(mid) * (r - 10), ey = cy + std::sin(mid) * (r - 10);
+        const double d = std::hypot(ex - sx, ey - sy), from = kMenuSectionH / 2.0 - 2;
+        if (d > from) c.line(sx + (ex - sx) * from / d, sy + (ey - sy) * from / d, ex, ey, 5, colour);
+        cairo_new_path(cr);
+        cairo_arc(cr, cx, cy, r, a0 + 0.01, a1 - 0.01);
+        cairo_set_line_width(cr, kMenuLightSize + 2);
+        c.setColour(kMenuRingBrown);
+        cairo_stroke(cr);
+    }
+}
+
 // The main menu's board: a disc under each section with the topic's name in its lower part,
 // where the section's own picture leaves the board showing.
 void MenuBoard(const DemoPicture& p) {
     using namespace FrontLayout;
     DemoCanvas c(kMenuPicture.w, kMenuPicture.h, 0x8B5A2B);
     c.fillRoundRect(8, 8, kMenuPicture.w - 16, kMenuPicture.h - 16, 30, 0xFFF8DC);
+    MenuLightRing(c, kMenuPicture.x, kMenuPicture.y);
     int lang = LanguageOf(p.file);
     for (int n = 1; n <= 9; ++n) {
         double x = kMenuSectionAt[size_t(n - 1)][0] - kMenuPicture.x,
@@ -1211,6 +1699,7 @@ void Make(const DemoPicture& p) {
     if (art == "menuboard") return MenuBoard(p);
     if (art == "caption") return Caption(p, PickCaption(p.entry->caption, LanguageOf(p.file)));
     if (art == "title") return Title(p);
+    if (art == "printheadings") return PrintHeadings(p);
     if (art == "disc") return Disc(p);
     if (art == "help") return Help(p);
     if (art == "flagstrip") return FlagStrip(p);

@@ -168,8 +168,20 @@ std::string ListFile(const std::string& art, const std::string& caption, int sou
     if (art == "rtf") {
         std::string title = PickCaption(caption, 0);
         if (title.empty()) title = "Parlora Plus";
-        return Rtf(title, "This folder holds generated demo content: pictures drawn from words, words spoken "
-                          "by a speech synthesiser. It is free to copy and change.");
+        if (ToLowerAscii(title).find("licence") != std::string::npos)
+            return Rtf(title,
+                       "You may use, copy, change and give away this demo course, alone or with the program, "
+                       "at home or in a school, without asking and without paying.\\par\\par The pictures are "
+                       "drawn by the course builder from a colour emoji font and simple shapes; the voices "
+                       "come from a speech synthesiser. They are given as they are, with no promise that "
+                       "they suit any purpose.");
+        return Rtf(title,
+                   "Welcome to the Parlora Plus demo course.\\par\\par To start: press Begin, type your first "
+                   "name and press OK. On the welcome screen press the question mark, then close the help "
+                   "to reach the main menu. Choose a topic on the round board; each topic has practice, "
+                   "speaking, an easy game, a hard game and a worksheet.\\par\\par Your results are kept in "
+                   "your own folder; Records on the start screen shows them. Language changes the language "
+                   "you learn.");
     }
     if (art == "customstart")
         return "CustomStartBG.png\r\nstart|412,600,612,700\r\nclose|824,680,1004,750\r\n"
