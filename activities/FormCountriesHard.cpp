@@ -36,14 +36,6 @@ const TKaStateDef kStates[] = {
     {"Finished"},
 };
 
-void RemoveItem(std::string& pool, int item) {
-    for (size_t i = 0; i + 1 < pool.size(); i += 2)
-        if (std::atoi(pool.substr(i, 2).c_str()) == item) {
-            TakeChunkAt(pool, int(i) + 1, 2);
-            return;
-        }
-}
-
 } // namespace
 
 TForm_CountriesHard::TForm_CountriesHard(TForm_Main& main)
@@ -142,6 +134,7 @@ void TForm_CountriesHard::ArmShows(const char* picture) {
 
 void TForm_CountriesHard::DefineStates() {
     KaStateList1.Define(kStates);
+    BindScoreStates(kOtherSpeaker);
     Bind("StartQuestion", [this](int) { StartQuestion(); });
     Bind(
         "SayWord",
@@ -186,18 +179,12 @@ void TForm_CountriesHard::DefineStates() {
             StartIncrements();
         });
     Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
-    Bind(
         "Next",
         [this](int) {
             for (int n = 1; n <= kFlags; ++n)
                 flags_[size_t(n)]->SetVisible(false);
         },
         [this](int) { NextQuestion(); });
-    Bind("ShowScore", [this](int) { ShowEndScore(score()); });
-    Bind(
-        "SayScore", [this](int) { SayScoreEntry(kOtherSpeaker); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 } // namespace parlora

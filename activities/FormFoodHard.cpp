@@ -87,6 +87,7 @@ void TForm_FoodHard::Configure(int topic, const std::string& folder, int returnS
 
 void TForm_FoodHard::DefineStates() {
     KaStateList1.Define(kStates);
+    BindScoreStates(kFemale);
     Bind("StartQuestion", [this](int) { StartQuestion(); });
     Bind(
         "SayWord",
@@ -100,8 +101,6 @@ void TForm_FoodHard::DefineStates() {
     Bind(
         "Right", [this](int) { RightEntry(false, kFemale); }, [this](int) { StartIncrements(); });
     Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
-    Bind(
         "Next", [this](int) { HideButtons(); }, [this](int) { NextQuestion(); });
     Bind("ShowScore", [this](int) {
         HideButtons();
@@ -109,9 +108,6 @@ void TForm_FoodHard::DefineStates() {
                                folder_.c_str());
         ShowEndScore(score());
     });
-    Bind(
-        "SayScore", [this](int) { SayScoreEntry(kFemale); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 void TForm_FoodHard::StartPools() {

@@ -36,14 +36,6 @@ const TKaStateDef kStates[] = {
     {"Finished"},
 };
 
-void RemoveItem(std::string& pool, int item) {
-    for (size_t i = 0; i + 1 < pool.size(); i += 2)
-        if (std::atoi(pool.substr(i, 2).c_str()) == item) {
-            TakeChunkAt(pool, int(i) + 1, 2);
-            return;
-        }
-}
-
 } // namespace
 
 TForm_TimeHard::TForm_TimeHard(TForm_Main& main)
@@ -151,6 +143,7 @@ void TForm_TimeHard::ShowClock() {
 
 void TForm_TimeHard::DefineStates() {
     KaStateList1.Define(kStates);
+    BindScoreStates(kOtherSpeaker);
     Bind("StartQuestion", [this](int) { StartQuestion(); });
     Bind(
         "SayWord",
@@ -171,13 +164,7 @@ void TForm_TimeHard::DefineStates() {
             small_[size_t(question())]->SetVisible(true);
             StartIncrements();
         });
-    Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
     Bind("Next", {}, [this](int) { NextQuestion(); });
-    Bind("ShowScore", [this](int) { ShowEndScore(score()); });
-    Bind(
-        "SayScore", [this](int) { SayScoreEntry(kOtherSpeaker); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 } // namespace parlora
