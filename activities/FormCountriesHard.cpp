@@ -135,20 +135,8 @@ void TForm_CountriesHard::ArmShows(const char* picture) {
 void TForm_CountriesHard::DefineStates() {
     KaStateList1.Define(kStates);
     BindScoreStates(kOtherSpeaker);
+    BindAnswerStates(kOtherSpeaker, kSameSpeaker, true);
     Bind("StartQuestion", [this](int) { StartQuestion(); });
-    Bind(
-        "SayWord",
-        [this](int) {
-            if (!PassThroughQuestion()) AskWord(kOtherSpeaker);
-        },
-        [this](int tag) { SayWordExit(tag); });
-    Bind(
-        "Wrong", [this](int) { WrongEntry(true, kSameSpeaker); },
-        [this](int) { CrossImage().SetVisible(false); });
-    Bind("No", [this](int) { NoEntry(kSameSpeaker); });
-    Bind(
-        "Right", [this](int) { RightEntry(true, kSameSpeaker); },
-        [this](int) { TickImage().SetVisible(false); });
     Bind("Pin1", [this](int) {
         TDIBImage& pin = *pins_[size_t(question())];
         ArmShows("ArmNoPin");

@@ -31,6 +31,21 @@ void TForm_HardGame::RunStarted() {
     StartPools();
 }
 
+void TForm_HardGame::BindAnswerStates(int askSpeaker, int answerSpeaker, bool withMarks) {
+    Bind(
+        questionState_,
+        [this, askSpeaker](int) {
+            if (!PassThroughQuestion()) AskWord(askSpeaker);
+        },
+        [this](int tag) { SayWordExit(tag); });
+    Bind("Wrong", [this, answerSpeaker, withMarks](int) { WrongEntry(withMarks, answerSpeaker); });
+    Bind("No", [this, answerSpeaker](int) { NoEntry(answerSpeaker); });
+    Bind("Right", [this, answerSpeaker, withMarks](int) { RightEntry(withMarks, answerSpeaker); });
+    if (!withMarks) return;
+    Bind("Wrong", nullptr, [this](int) { CrossImage().SetVisible(false); });
+    Bind("Right", nullptr, [this](int) { TickImage().SetVisible(false); });
+}
+
 void TForm_HardGame::BeginQuestion(int item, int position) {
     targetItem_ = item;
     targetPosition_ = position;

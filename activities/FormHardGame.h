@@ -49,6 +49,11 @@ class TForm_HardGame : public TForm_Game {
     // The element of an answer position (the tick and the cross are centred on it).
     virtual TCustomDIBControl& AnswerElement(int position) = 0;
 
+    // Binds the question state and the answers as most hard games have them: the word asked by
+    // `askSpeaker`, the answers' words said by `answerSpeaker`, with the cross and the tick on the
+    // answer when `withMarks`. A game binds again whatever it does differently.
+    void BindAnswerStates(int askSpeaker, int answerSpeaker, bool withMarks);
+
     // The skeleton's steps.
     // A new question asks `item`, shown at `position`.
     void BeginQuestion(int item, int position);

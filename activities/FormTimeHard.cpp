@@ -144,20 +144,8 @@ void TForm_TimeHard::ShowClock() {
 void TForm_TimeHard::DefineStates() {
     KaStateList1.Define(kStates);
     BindScoreStates(kOtherSpeaker);
+    BindAnswerStates(kOtherSpeaker, kSameSpeaker, true);
     Bind("StartQuestion", [this](int) { StartQuestion(); });
-    Bind(
-        "SayWord",
-        [this](int) {
-            if (!PassThroughQuestion()) AskWord(kOtherSpeaker);
-        },
-        [this](int tag) { SayWordExit(tag); });
-    Bind(
-        "Wrong", [this](int) { WrongEntry(true, kSameSpeaker); },
-        [this](int) { CrossImage().SetVisible(false); });
-    Bind("No", [this](int) { NoEntry(kSameSpeaker); });
-    Bind(
-        "Right", [this](int) { RightEntry(true, kSameSpeaker); },
-        [this](int) { TickImage().SetVisible(false); });
     Bind(
         "ShowClock", [this](int) { ShowClock(); },
         [this](int) {
