@@ -151,21 +151,7 @@ TForm_BodyEasy::~TForm_BodyEasy() {
 
 void TForm_BodyEasy::DefineStates() {
     KaStateList1.Define(kStates);
-    Bind("StartQuestion", [this](int) { StartQuestion(); });
-    Bind(
-        "ShowItem", [this](int) { ShowItem(); },
-        [this](int) {
-            if (++step_ < 4) KaStateList1.SetNextState("ShowItem");
-        });
-    Bind(
-        "Shuffle", [this](int) { Shuffle(); }, [this](int) { PlayButton().SetEnabled(true); });
-    Bind(
-        "SayWord", [this](int) { SayWordEntry(); }, [this](int tag) { SayWordExit(tag); });
-    Bind(
-        "Wrong", [this](int) { WrongEntry(kSameSpeaker); }, [this](int) { CrossImage().SetVisible(false); });
-    Bind("No", [this](int) { NoEntry(kSameSpeaker); });
-    Bind(
-        "Right", [this](int) { RightEntry(kSameSpeaker); }, [this](int) { TickImage().SetVisible(false); });
+    BindCommonStates(kSameSpeaker, kOtherSpeaker);
     Bind(
         "Build", [this](int) { AnswerElement(clicked_).SetVisible(false); },
         [this](int) {
@@ -173,8 +159,6 @@ void TForm_BodyEasy::DefineStates() {
             if (targetItem_ == 2) trunk_->SetVisible(true);
             StartIncrements();
         });
-    Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
     Bind(
         "Next", [this](int) { RestoreJars(); }, [this](int) { NextQuestion(); });
     Bind(
@@ -191,9 +175,6 @@ void TForm_BodyEasy::DefineStates() {
         });
     Bind(
         "Frank", [this](int) { PlayFilm(); }, [this](int) { CloseFilm(); });
-    Bind("ShowScore", [this](int) { ShowEndScore(score()); });
-    Bind(
-        "SayScore", [this](int) { SayScore(kOtherSpeaker); }, [this](int) { SayScoreExit(); });
     Bind("SayWellDone", [this](int) { WellDoneEntry(); });
 }
 

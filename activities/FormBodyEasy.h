@@ -37,8 +37,8 @@ class TForm_BodyEasy : public TForm_EasyGame {
 
   private:
     void DefineStates();
-    void ShowItem();
-    void Shuffle();
+    void ShowItem() override;
+    void Shuffle() override;
     void RestoreJars();
     void Speak(int speaker);
     void PlayFilm();

@@ -76,25 +76,12 @@ TForm_ColoursEasy::TForm_ColoursEasy(TForm_Main& main)
 
 void TForm_ColoursEasy::DefineStates() {
     KaStateList1.Define(kStates);
+    BindCommonStates(kSameSpeaker, kOtherSpeaker);
     Bind("StartQuestion", [this](int) {
         StartQuestion();
         positionPool_ = "1234";
         step_ = 0;
     });
-    Bind(
-        "ShowItem", [this](int) { ShowItem(); },
-        [this](int) {
-            if (++step_ < 4) KaStateList1.SetNextState("ShowItem");
-        });
-    Bind(
-        "Shuffle", [this](int) { Shuffle(); }, [this](int) { PlayButton().SetEnabled(true); });
-    Bind(
-        "SayWord", [this](int) { SayWordEntry(); }, [this](int tag) { SayWordExit(tag); });
-    Bind(
-        "Wrong", [this](int) { WrongEntry(kSameSpeaker); }, [this](int) { CrossImage().SetVisible(false); });
-    Bind("No", [this](int) { NoEntry(kSameSpeaker); });
-    Bind(
-        "Right", [this](int) { RightEntry(kSameSpeaker); }, [this](int) { TickImage().SetVisible(false); });
     Bind("Paint1", [this](int) {
         const char* dir = main_.folders().InterfaceDir.c_str();
         images_.LoadImageNamed("BrushZ", "%s\\Colours\\Easy\\Brushes\\Brush%d.png", dir, targetItem_);
@@ -118,18 +105,12 @@ void TForm_ColoursEasy::DefineStates() {
             StartIncrements();
         });
     Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
-    Bind(
         "Next",
         [this](int) {
             brush_->SetVisible(false);
             RestorePots();
         },
         [this](int) { NextQuestion(); });
-    Bind("ShowScore", [this](int) { ShowEndScore(score()); });
-    Bind(
-        "SayScore", [this](int) { SayScore(kOtherSpeaker); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 int TForm_ColoursEasy::ItemAtTag(int tag) const {

@@ -22,8 +22,8 @@ class TForm_ColoursEasy : public TForm_EasyGame {
 
   private:
     void DefineStates();
-    void ShowItem();
-    void Shuffle();
+    void ShowItem() override;
+    void Shuffle() override;
     // Puts the brush so that its bottom right corner is at (x, y).
     void BrushTo(int x, int y, int moveMs);
     void RestorePots();

@@ -123,6 +123,7 @@ void TForm_ColoursHard::ShowPicEntry() {
 
 void TForm_ColoursHard::DefineStates() {
     KaStateList1.Define(kStates);
+    BindScoreStates(kFemale);
     Bind("ShowPic", [this](int) { ShowPicEntry(); });
     Bind(
         "Speak",
@@ -158,8 +159,6 @@ void TForm_ColoursHard::DefineStates() {
             StartIncrements();
         });
     Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
-    Bind(
         "Fly",
         [this](int) {
             big_->BringToFront();
@@ -173,10 +172,6 @@ void TForm_ColoursHard::DefineStates() {
         SetQuestion(question() + 1);
         if (question() <= kQuestions) KaStateList1.SetNextState("ShowPic");
     });
-    Bind("ShowScore", [this](int) { ShowEndScore(score()); });
-    Bind(
-        "SayScore", [this](int) { SayScoreEntry(kFemale); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 } // namespace parlora

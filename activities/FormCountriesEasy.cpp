@@ -87,15 +87,11 @@ TForm_CountriesEasy::TForm_CountriesEasy(TForm_Main& main)
 
 void TForm_CountriesEasy::DefineStates() {
     KaStateList1.Define(kStates);
+    BindCommonStates(kSameSpeaker, kOtherSpeaker);
     Bind("StartQuestion", [this](int) {
         if (question() == 1 && !answered_) screenOffset_ = screen_->OffsetY();
         StartQuestion();
     });
-    Bind(
-        "ShowItem", [this](int) { ShowItem(); },
-        [this](int) {
-            if (++step_ < 4) KaStateList1.SetNextState("ShowItem");
-        });
     Bind(
         "ScreenDown", [this](int) { ScreenDown(); },
         [this](int) {
@@ -103,25 +99,12 @@ void TForm_CountriesEasy::DefineStates() {
             map_->SetVisible(true);
             PlayButton().SetEnabled(true);
         });
-    Bind(
-        "SayWord", [this](int) { SayWordEntry(); }, [this](int tag) { SayWordExit(tag); });
-    Bind(
-        "Wrong", [this](int) { WrongEntry(kSameSpeaker); }, [this](int) { CrossImage().SetVisible(false); });
-    Bind("No", [this](int) { NoEntry(kSameSpeaker); });
-    Bind(
-        "Right", [this](int) { RightEntry(kSameSpeaker); },
-        [this](int) {
-            TickImage().SetVisible(false);
-            StartIncrements();
-        });
-    Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
+    Bind("Right", nullptr, [this](int) {
+        TickImage().SetVisible(false);
+        StartIncrements();
+    });
     Bind(
         "Next", [this](int) { ScreenUp(); }, [this](int) { NextQuestion(); });
-    Bind("ShowScore", [this](int) { ShowEndScore(score()); });
-    Bind(
-        "SayScore", [this](int) { SayScore(kOtherSpeaker); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 int TForm_CountriesEasy::ItemAtTag(int tag) const {

@@ -27,7 +27,7 @@ class TForm_CountriesEasy : public TForm_EasyGame {
 
   private:
     void DefineStates();
-    void ShowItem();
+    void ShowItem() override;
     void ScreenDown();
     void ScreenUp();
 

@@ -13,8 +13,6 @@ namespace parlora {
 TForm_EasyGame::TForm_EasyGame(TForm_Main& main, std::string className, TEasyGameTopic topic)
     : TForm_Game(main, std::move(className)), topic_(std::move(topic)) {
     fullPool_ = FullPool(topic_.itemCount, topic_.excluded);
-    KaStateList1.OnStart = [this](bool aborted) { KaStateList1Start(aborted); };
-    KaStateList1.OnStop = [this](bool aborted) { KaStateList1Stop(aborted); };
 }
 
 std::string TForm_EasyGame::FullPool(int itemCount, const std::string& excluded) {
@@ -30,25 +28,6 @@ int TForm_EasyGame::askedItem(int question) const {
     return question >= 1 && question <= kQuestions ? asked_[size_t(question)] : 0;
 }
 
-void TForm_EasyGame::Bind(const std::string& state, std::function<void(int)> entry,
-                          std::function<void(int)> exit) {
-    auto guarded = [this](std::function<void(int)> handler) -> TKaStateEvent {
-        return [this, handler](TKaTrigger, int32_t tag) {
-            failedState_ = -1;
-            try {
-                handler(tag);
-            } catch (...) {
-                failedState_ = KaStateList1.CurrentIndex();
-                if (!quitRequested_) throw;
-                // The learner has asked to leave: what was answered is kept, and the game ends here.
-                KaStateList1.Stop();
-            }
-        };
-    };
-    if (entry) KaStateList1.BindEntry(state, guarded(std::move(entry)));
-    if (exit) KaStateList1.BindExit(state, guarded(std::move(exit)));
-}
-
 void TForm_EasyGame::Start() {
     container_.InvalidateAll();
     ShowStartSpeakers();
@@ -59,57 +38,38 @@ void TForm_EasyGame::DIBButton_HelpClick() {
     main_.ShowHelpPicture(topic_.help);
 }
 
-void TForm_EasyGame::DIBButton_QuitClick() {
-    quitRequested_ = true;
-    if (!KaStateList1.Running()) {
-        KaStateList1Stop(true);
-        return;
-    }
-    if (!answered_) {
-        KaStateList1.Stop();
-        return;
-    }
-    if (KaHas(KaStateList1.Armed(), katMouseAction)) {
-        KaStateList1.MouseAction(kTagQuit);
-        return;
-    }
-    // Anywhere else the next question passes through to the score; but a state that waits for a
-    // sound that never started would keep the learner here for good.
-    if (Stuck()) KaStateList1.Stop();
-}
-
-bool TForm_EasyGame::Stuck() const {
-    if (!KaStateList1.Running()) return false;
-    if (failedState_ >= 0 && failedState_ == KaStateList1.CurrentIndex()) return true;
-    return KaStateList1.Armed() == 0 && !KaStateList1.InExtraTime();
-}
-
-void TForm_EasyGame::KaStateList1Start(bool) {
-    if (main_.options().quiz)
-        main_.random().SeedShared(uint32_t(main_.networkStartValue()));
-    else
-        main_.random().SeedSharedFromClock(main_.platform().clock());
+void TForm_EasyGame::RunStarted() {
     targetPool_ = fullPool_;
     asked_.fill(0);
     SetScore(0);
     SetQuestion(1);
 }
 
-void TForm_EasyGame::KaStateList1Stop(bool) {
-    if (left_) return;
-    left_ = true;
-    StopAnimations();
-    // Asked first: the request is posted, and the learner leaves even when the records fail.
-    main_.RequestScreen(topic_.returnCode, 2);
-    if (answered_) {
-        if (TRecordsStore* records = main_.records()) {
-            records->StoreScore(topic_.topic, 2, score());
-            main_.weights().SaveWeights(topic_.topic,
-                                        [records](const std::string& key, const std::string& value) {
-                                            records->WriteStudentValue(key, value);
-                                        });
-        }
-    }
+void TForm_EasyGame::BindCommonStates(int answerSpeaker, int scoreSpeaker) {
+    auto has = [this](const char* state) { return KaStateList1.States().Find(state) >= 0; };
+    if (has("StartQuestion")) Bind("StartQuestion", [this](int) { StartQuestion(); });
+    if (has("ShowItem"))
+        Bind(
+            "ShowItem", [this](int) { ShowItem(); },
+            [this](int) {
+                if (++step_ < 4) KaStateList1.SetNextState("ShowItem");
+            });
+    if (has("Shuffle"))
+        Bind(
+            "Shuffle", [this](int) { Shuffle(); }, [this](int) { PlayButton().SetEnabled(true); });
+    if (has("SayWord"))
+        Bind(
+            "SayWord", [this](int) { SayWordEntry(); }, [this](int tag) { SayWordExit(tag); });
+    if (has("Wrong"))
+        Bind(
+            "Wrong", [this, answerSpeaker](int) { WrongEntry(answerSpeaker); },
+            [this](int) { CrossImage().SetVisible(false); });
+    if (has("No")) Bind("No", [this, answerSpeaker](int) { NoEntry(answerSpeaker); });
+    if (has("Right"))
+        Bind(
+            "Right", [this, answerSpeaker](int) { RightEntry(answerSpeaker); },
+            [this](int) { TickImage().SetVisible(false); });
+    BindScoreStates(scoreSpeaker);
 }
 
 void TForm_EasyGame::StartQuestion() {
@@ -119,11 +79,7 @@ void TForm_EasyGame::StartQuestion() {
     targetPosition_ = random.SharedRandom(4) + 1;
     targetItem_ = main_.weights().WeightedChop(targetPool_, topic_.topic, main_.options().quiz, random);
     recorded_ = false;
-    for (size_t i = 0; i + 1 < distractorPool_.size(); i += 2)
-        if (std::stoi(distractorPool_.substr(i, 2)) == targetItem_) {
-            TakeChunkAt(distractorPool_, int(i) + 1, 2);
-            break;
-        }
+    RemoveItem(distractorPool_, targetItem_);
     step_ = 0;
     if (question() >= 1 && question() <= kQuestions) asked_[size_t(question())] = targetItem_;
 }
@@ -167,17 +123,8 @@ void TForm_EasyGame::WrongEntry(int wordCode) {
         main_.weights().IncreaseWeight(topic_.topic, targetItem_);
         recorded_ = true;
     }
-    TDIBImage& cross = CrossImage();
-    Rect r = CentreOn(cross.BoundsRect(), AnswerElement(clicked_).BoundsRect());
-    cross.SetBounds(r.x, r.y, r.w, r.h);
-    cross.BringToFront();
-    cross.SetVisible(true);
+    ShowMark(CrossImage(), AnswerElement(clicked_));
     SayWord(topic_.prefix, ItemAtTag(clicked_), wordCode);
-}
-
-void TForm_EasyGame::NoEntry(int code) {
-    SayNo(code);
-    DecScore(kWrongPoints);
 }
 
 void TForm_EasyGame::RightEntry(int code) {
@@ -187,49 +134,8 @@ void TForm_EasyGame::RightEntry(int code) {
     }
     PlayButton().SetEnabled(false);
     currentWord_ = 0;
-    TDIBImage& tick = TickImage();
-    Rect r = CentreOn(tick.BoundsRect(), AnswerElement(clicked_).BoundsRect());
-    tick.SetBounds(r.x, r.y, r.w, r.h);
-    tick.BringToFront();
-    tick.SetVisible(true);
+    ShowMark(TickImage(), AnswerElement(clicked_));
     SayYes(code);
-}
-
-void TForm_EasyGame::StartIncrements() {
-    incrementsLeft_ = kRightPoints;
-    ReportScoreChange(kRightPoints);
-}
-
-void TForm_EasyGame::IncScoreEntry() {
-    SetScore(score() + 1);
-    SelectSoundFmt("%s\\common\\sounds\\bing.wav", main_.folders().InterfaceDir.c_str());
-    PlaySelected();
-}
-
-void TForm_EasyGame::IncScoreExit() {
-    if (--incrementsLeft_ > 0) KaStateList1.SetNextState("IncScore");
-}
-
-void TForm_EasyGame::NextQuestion() {
-    SetQuestion(question() + 1);
-    if (question() <= kQuestions) KaStateList1.SetNextState("StartQuestion");
-}
-
-void TForm_EasyGame::WellDoneEntry() {
-    try {
-        SayWellDone();
-    } catch (const std::exception&) {
-        // No praise recording: nothing to wait for.
-        KaStateList1.Next(0);
-    }
-}
-
-void TForm_EasyGame::SayScore(int code) {
-    SayWord("SC", score(), code);
-}
-
-void TForm_EasyGame::SayScoreExit() {
-    if (score() < kQuestions * kRightPoints) KaStateList1.SetNextState("Finished");
 }
 
 } // namespace parlora

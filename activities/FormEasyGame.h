@@ -22,15 +22,12 @@ struct TEasyGameTopic {
 
 class TForm_EasyGame : public TForm_Game {
   public:
-    static constexpr int kRightPoints = 5, kWrongPoints = 2;
-    // Answer tags below 1 that the question state understands.
-    static constexpr int kTagQuit = -1, kTagAgain = -2, kTagMale = -3, kTagFemale = -4;
+    // Answer tags below 1 that the question state understands, besides kTagQuit.
+    static constexpr int kTagAgain = -2, kTagMale = -3, kTagFemale = -4;
 
     TForm_EasyGame(TForm_Main& main, std::string className, TEasyGameTopic topic);
 
     void Start() override;
-    void QuizStop() override { DIBButton_QuitClick(); }
-    void DIBButton_QuitClick();
     void DIBButton_HelpClick();
 
     // The full pool of the game: two digits per item.
@@ -42,18 +39,20 @@ class TForm_EasyGame : public TForm_Game {
     int targetItem() const { return targetItem_; }
     int targetPosition() const { return targetPosition_; }
     int currentWord() const { return currentWord_; }
-    bool answered() const { return answered_; }
-    bool quitRequested() const { return quitRequested_; }
     // The items asked, by question number (1 to 10).
     int askedItem(int question) const;
     // The item standing at an answer tag.
     virtual int ItemAtTag(int tag) const = 0;
 
   protected:
-    // Every handler runs through this: once the learner has asked to leave, a sound or picture that
-    // fails must not keep them in the game.
-    void Bind(const std::string& state, std::function<void(int tag)> entry,
-              std::function<void(int tag)> exit = {});
+    // Binds the states every easy game shares, those its list has: the question, the presentation
+    // of the four items and their shuffle, the word and the answers, and the score states. Answers
+    // are said by `answerSpeaker`, the score by `scoreSpeaker`. A game binds its own states after
+    // this, and binds again whatever it does differently.
+    void BindCommonStates(int answerSpeaker, int scoreSpeaker);
+    // The step that shows the next of the four items, and the one that shuffles them.
+    virtual void ShowItem() {}
+    virtual void Shuffle() {}
     virtual void ShowStartSpeakers() { ShowSpeakers(6, true); }
     // The element of an answer tag (the tick and the cross are centred on it).
     virtual TCustomDIBControl& AnswerElement(int tag) = 0;
@@ -67,16 +66,7 @@ class TForm_EasyGame : public TForm_Game {
     void SayWordEntry();
     void SayWordExit(int tag);
     void WrongEntry(int wordCode);
-    void NoEntry(int code);
     void RightEntry(int code);
-    void StartIncrements();
-    void IncScoreEntry();
-    void IncScoreExit();
-    // After a question: the next one, or on in order to the closing scene.
-    void NextQuestion();
-    void WellDoneEntry();
-    void SayScore(int code);
-    void SayScoreExit();
 
     TEasyGameTopic topic_;
     std::string fullPool_, targetPool_, distractorPool_, positionPool_;
@@ -85,20 +75,12 @@ class TForm_EasyGame : public TForm_Game {
     int step_ = 0;
     int clicked_ = 0;
     int currentWord_ = 0;
-    int incrementsLeft_ = 0;
-    bool answered_ = false;
     bool recorded_ = false;
-    bool quitRequested_ = false;
     std::array<int, kQuestions + 1> asked_{};
 
   private:
-    void KaStateList1Start(bool aborted);
-    void KaStateList1Stop(bool aborted);
-    // True when the state the list waits in can no longer end by itself: the sound, animation or film
-    // it waits for is not running (it was missing or failed).
-    bool Stuck() const;
-    int failedState_ = -1; // the state whose handler failed last; -1 when none
-    bool left_ = false;    // the return screen has been asked for
+    void RunStarted() override;
+    TGameResult Result() const override { return {topic_.returnCode, topic_.topic, 2}; }
 };
 
 } // namespace parlora

@@ -115,21 +115,7 @@ TForm_FoodEasy::TForm_FoodEasy(TForm_Main& main)
 
 void TForm_FoodEasy::DefineStates() {
     KaStateList1.Define(kStates);
-    Bind("StartQuestion", [this](int) { StartQuestion(); });
-    Bind(
-        "ShowItem", [this](int) { ShowItem(); },
-        [this](int) {
-            if (++step_ < 4) KaStateList1.SetNextState("ShowItem");
-        });
-    Bind(
-        "Shuffle", [this](int) { Shuffle(); }, [this](int) { PlayButton().SetEnabled(true); });
-    Bind(
-        "SayWord", [this](int) { SayWordEntry(); }, [this](int tag) { SayWordExit(tag); });
-    Bind(
-        "Wrong", [this](int) { WrongEntry(kSameSpeaker); }, [this](int) { CrossImage().SetVisible(false); });
-    Bind("No", [this](int) { NoEntry(kSameSpeaker); });
-    Bind(
-        "Right", [this](int) { RightEntry(kSameSpeaker); }, [this](int) { TickImage().SetVisible(false); });
+    BindCommonStates(kSameSpeaker, kOtherSpeaker);
     Bind("OpenDoors", [this](int) {
         images_.LoadImageNamed(Format("Shelf%d", question()), "%s\\Food\\Easy\\Shelf\\FD%dshel.png",
                                main_.folders().InterfaceDir.c_str(), targetItem_);
@@ -148,8 +134,6 @@ void TForm_FoodEasy::DefineStates() {
         "CloseDoors", [this](int) { anim_.AddStripAnim(500, *doors_, 4, 0, false); },
         [this](int) { StartIncrements(); });
     Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
-    Bind(
         "Next", [this](int) { RestoreItems(); }, [this](int) { NextQuestion(); });
     Bind(
         "ShowPot", [this](int) { ShowPot(); },
@@ -165,10 +149,6 @@ void TForm_FoodEasy::DefineStates() {
         [this](int) {
             if (++step_ <= kFinaleSteps) KaStateList1.SetNextState("ShowItem2");
         });
-    Bind("ShowScore", [this](int) { ShowEndScore(score()); });
-    Bind(
-        "SayScore", [this](int) { SayScore(kOtherSpeaker); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 int TForm_FoodEasy::ItemAtTag(int tag) const {

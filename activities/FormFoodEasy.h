@@ -31,8 +31,8 @@ class TForm_FoodEasy : public TForm_EasyGame {
 
   private:
     void DefineStates();
-    void ShowItem();
-    void Shuffle();
+    void ShowItem() override;
+    void Shuffle() override;
     void RestoreItems();
     void ShowPot();
     void DropItem(int n);

@@ -87,20 +87,11 @@ void TForm_FoodHard::Configure(int topic, const std::string& folder, int returnS
 
 void TForm_FoodHard::DefineStates() {
     KaStateList1.Define(kStates);
+    BindScoreStates(kFemale);
+    // A wrong button stays on the scene: no cross, no tick.
+    BindAnswerStates(kFemale, kFemale, false);
     Bind("StartQuestion", [this](int) { StartQuestion(); });
-    Bind(
-        "SayWord",
-        [this](int) {
-            if (!PassThroughQuestion()) AskWord(kFemale);
-        },
-        [this](int tag) { SayWordExit(tag); });
-    // A wrong button stays on the scene.
-    Bind("Wrong", [this](int) { WrongEntry(false, kFemale); });
-    Bind("No", [this](int) { NoEntry(kFemale); });
-    Bind(
-        "Right", [this](int) { RightEntry(false, kFemale); }, [this](int) { StartIncrements(); });
-    Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
+    Bind("Right", nullptr, [this](int) { StartIncrements(); });
     Bind(
         "Next", [this](int) { HideButtons(); }, [this](int) { NextQuestion(); });
     Bind("ShowScore", [this](int) {
@@ -109,9 +100,6 @@ void TForm_FoodHard::DefineStates() {
                                folder_.c_str());
         ShowEndScore(score());
     });
-    Bind(
-        "SayScore", [this](int) { SayScoreEntry(kFemale); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 void TForm_FoodHard::StartPools() {

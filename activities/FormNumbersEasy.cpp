@@ -99,23 +99,12 @@ TForm_NumbersEasy::TForm_NumbersEasy(TForm_Main& main)
 
 void TForm_NumbersEasy::DefineStates() {
     KaStateList1.Define(kStates);
-    Bind("StartQuestion", [this](int) { StartQuestion(); });
-    Bind(
-        "ShowItem", [this](int) { ShowItem(); },
-        [this](int) {
-            if (++step_ < 4) KaStateList1.SetNextState("ShowItem");
-        });
-    Bind(
-        "Shuffle", [this](int) { Shuffle(); },
-        [this](int) {
-            anim_.StopAnims(spin_);
-            spin_->SetVisible(false);
-            PlayButton().SetEnabled(true);
-        });
-    Bind(
-        "SayWord", [this](int) { SayWordEntry(); }, [this](int tag) { SayWordExit(tag); });
-    Bind(
-        "Wrong", [this](int) { WrongEntry(kSameSpeaker); }, [this](int) { CrossImage().SetVisible(false); });
+    BindCommonStates(kSameSpeaker, kOtherSpeaker);
+    Bind("Shuffle", nullptr, [this](int) {
+        anim_.StopAnims(spin_);
+        spin_->SetVisible(false);
+        PlayButton().SetEnabled(true);
+    });
     // The score falls a coin at a time here, not all at once.
     Bind(
         "No", [this](int) { SayNo(kSameSpeaker); }, [this](int) { NoExit(); });
@@ -179,10 +168,6 @@ void TForm_NumbersEasy::DefineStates() {
         });
     });
     Bind("Safe3", [this](int) { BlendWithin([this] { safe_->SetVisible(false); }); });
-    Bind("ShowScore", [this](int) { ShowEndScore(score()); });
-    Bind(
-        "SayScore", [this](int) { SayScore(kOtherSpeaker); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 int TForm_NumbersEasy::ItemAtTag(int tag) const {

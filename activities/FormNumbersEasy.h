@@ -29,8 +29,8 @@ class TForm_NumbersEasy : public TForm_EasyGame {
 
   private:
     void DefineStates();
-    void ShowItem();
-    void Shuffle();
+    void ShowItem() override;
+    void Shuffle() override;
     void RestoreCards();
     void PlaceCoin(TDIBImage& coin, const TCustomDIBControl& on, int raise, int shift);
     void NoExit();

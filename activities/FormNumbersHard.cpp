@@ -119,6 +119,7 @@ void TForm_NumbersHard::Pop() {
 
 void TForm_NumbersHard::DefineStates() {
     KaStateList1.Define(kStates);
+    BindScoreStates(kOtherSpeaker);
     Bind(
         "StartQuestion", [this](int) { StartQuestion(); },
         [this](int) {
@@ -151,8 +152,6 @@ void TForm_NumbersHard::DefineStates() {
             anim_.AddSpriteAnim(500, *prizes_[size_t(question())], home.x, home.y);
             StartIncrements();
         });
-    Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
     Bind("Next", {}, [this](int) { NextQuestion(); });
     Bind(
         "Pop", [this](int) { Pop(); },
@@ -164,10 +163,6 @@ void TForm_NumbersHard::DefineStates() {
                 cork_->SetTop(-cork_->Height());
             }
         });
-    Bind("ShowScore", [this](int) { ShowEndScore(score()); });
-    Bind(
-        "SayScore", [this](int) { SayScoreEntry(kOtherSpeaker); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 } // namespace parlora

@@ -212,8 +212,6 @@ TForm_Quiz::TForm_Quiz(TForm_Main& main, std::string className, int gameKind, in
             StartIdleTimer();
         }
     };
-    KaStateList1.OnStart = [this](bool aborted) { KaStateList1Start(aborted); };
-    KaStateList1.OnStop = [this](bool aborted) { KaStateList1Stop(aborted); };
     DrawDisc(0);
 }
 
@@ -236,25 +234,6 @@ void TForm_Quiz::ConfigureCategory(int category) {
                            code);
 }
 
-void TForm_Quiz::Bind(const std::string& state, std::function<void(int)> entry,
-                      std::function<void(int)> exit) {
-    auto guarded = [this](std::function<void(int)> handler) -> TKaStateEvent {
-        return [this, handler](TKaTrigger, int32_t tag) {
-            failedState_ = -1;
-            try {
-                handler(tag);
-            } catch (...) {
-                failedState_ = KaStateList1.CurrentIndex();
-                if (!quitRequested_) throw;
-                // The learner has asked to leave: a card or sound that fails must not keep them.
-                KaStateList1.Stop();
-            }
-        };
-    };
-    if (entry) KaStateList1.BindEntry(state, guarded(std::move(entry)));
-    if (exit) KaStateList1.BindExit(state, guarded(std::move(exit)));
-}
-
 void TForm_Quiz::Start() {
     container_.InvalidateAll();
     KaStateList1.Start();
@@ -264,56 +243,9 @@ void TForm_Quiz::DIBButton_HelpClick() {
     main_.ShowHelpPicture(help_);
 }
 
-void TForm_Quiz::DIBButton_QuitClick() {
-    quitRequested_ = true;
-    if (!KaStateList1.Running()) {
-        KaStateList1Stop(true);
-        return;
-    }
-    if (!answered_) {
-        KaStateList1.Stop();
-        return;
-    }
-    if (KaHas(KaStateList1.Armed(), katMouseAction)) {
-        KaStateList1.MouseAction(kTagQuit);
-        return;
-    }
-    // Elsewhere the next wait passes through to the score, unless the state can never end.
-    if (Stuck()) KaStateList1.Stop();
-}
-
-bool TForm_Quiz::Stuck() const {
-    if (!KaStateList1.Running()) return false;
-    if (failedState_ >= 0 && failedState_ == KaStateList1.CurrentIndex()) return true;
-    return KaStateList1.Armed() == 0 && !KaStateList1.InExtraTime();
-}
-
-void TForm_Quiz::KaStateList1Start(bool) {
-    // The cards and the order they are asked in come from the shared stream alone: in quiz mode it
-    // starts from the classroom manager's value, so every pupil gets the same quiz.
-    if (main_.options().quiz)
-        main_.random().SeedShared(uint32_t(main_.networkStartValue()));
-    else
-        main_.random().SeedSharedFromClock(main_.platform().clock());
-    dealt_.clear();
-}
-
-void TForm_Quiz::KaStateList1Stop(bool) {
-    if (left_) return;
-    left_ = true;
+void TForm_Quiz::Leaving() {
     waiting_ = false;
     StopIdleTimer();
-    StopAnimations();
-    main_.RequestScreen(60, 2);
-    if (answered_) {
-        if (TRecordsStore* records = main_.records()) {
-            const int topic = CategoryTopic(category_);
-            records->StoreScore(topic, gameKind_, score());
-            main_.weights().SaveWeights(topic, [records](const std::string& key, const std::string& value) {
-                records->WriteStudentValue(key, value);
-            });
-        }
-    }
 }
 
 int TForm_Quiz::PlaceOf(int item) const {
@@ -465,11 +397,7 @@ void TForm_Quiz::WrongSpeakEntry() {
 }
 
 void TForm_Quiz::WrongShakeEntry() {
-    TDIBImage& cross = CrossImage();
-    Rect r = CentreOn(cross.BoundsRect(), cards_[size_t(clicked_)]->BoundsRect());
-    cross.SetBounds(r.x, r.y, r.w, r.h);
-    cross.BringToFront();
-    cross.SetVisible(true);
+    ShowMark(CrossImage(), *cards_[size_t(clicked_)]);
     anim_.AddIndexedStripAnim(800, *head_, {8, 0, 9, 0, 8, 0, 9, 0}, false);
 }
 
@@ -482,11 +410,7 @@ void TForm_Quiz::RightNodEntry() {
     // Its picture goes with it: a found card that stays face up must not answer again.
     cards_[size_t(clicked_)]->SetEnabled(false);
     pictures_[size_t(clicked_)]->SetEnabled(false);
-    TDIBImage& tick = TickImage();
-    Rect r = CentreOn(tick.BoundsRect(), cards_[size_t(clicked_)]->BoundsRect());
-    tick.SetBounds(r.x, r.y, r.w, r.h);
-    tick.BringToFront();
-    tick.SetVisible(true);
+    ShowMark(TickImage(), *cards_[size_t(clicked_)]);
     anim_.AddIndexedStripAnim(800, *head_, {10, 0, 11, 0, 10, 0, 11, 0}, false);
 }
 
@@ -518,14 +442,6 @@ void TForm_Quiz::SayScoreEntry(bool applause) {
     PlaySelected();
 }
 
-void TForm_Quiz::WellDoneEntry() {
-    try {
-        SayWellDone();
-    } catch (const std::exception&) {
-        KaStateList1.Next(0);
-    }
-}
-
 void TForm_Quiz::TakeUp(int place) {
     if (place < 1 || place > kPlaces) return;
     TDIBImageStrip& arm = kRightArm[place - 1] ? *rarm_ : *larm_;
@@ -542,6 +458,18 @@ void TForm_Quiz::PutDown(int place) {
 
 void TForm_Quiz::TurnCard(int place, int durationMs, bool faceUp) {
     anim_.AddStripAnim(durationMs, *cards_[size_t(place)], faceUp ? 0 : 2, faceUp ? 2 : 0, false);
+}
+
+void TForm_Quiz::TurnSelectedDown() {
+    PlayClick();
+    TakeUp(selected_);
+    Picture(selected_).SetVisible(false);
+    TurnCard(selected_, 300, false);
+}
+
+void TForm_Quiz::NextCardExit() {
+    PutDown(selected_);
+    if (++index_ < count_) KaStateList1.SetNextState("SelectWord");
 }
 
 void TForm_Quiz::ShowCounter(int dealtCards, bool redrawDisc) {

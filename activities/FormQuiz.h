@@ -19,8 +19,8 @@ class TForm_Quiz : public TForm_Game {
   public:
     static constexpr int kPlaces = 11;
     static constexpr int kCategories = 9;
-    // Answer tags below 1 that the waiting state understands.
-    static constexpr int kTagQuit = -1, kTagAgain = -2, kTagClock = -3;
+    // Answer tags below 1 that the waiting state understands, besides kTagQuit.
+    static constexpr int kTagAgain = -2, kTagClock = -3;
     // The open sector of the disc with d cards dealt, in degrees.
     static constexpr std::array<int, kPlaces + 1> kDiscAngles{0,   42,  73,  99,  127, 162,
                                                               203, 238, 265, 290, 320, 359};
@@ -40,11 +40,9 @@ class TForm_Quiz : public TForm_Game {
     static std::string CategoryPool(int category, bool firstWordsFilter, bool countriesFilter, int target);
 
     void Start() override;
-    void QuizStop() override { DIBButton_QuitClick(); }
     // The speakers are hidden: the dealer speaks.
     void SpeakerClicked(int) override {}
     void ShowScore(int score) override;
-    void DIBButton_QuitClick();
     void DIBButton_HelpClick();
 
     int category() const { return category_; }
@@ -58,7 +56,6 @@ class TForm_Quiz : public TForm_Game {
     int ItemAt(int place) const { return place >= 1 && place <= kPlaces ? items_[size_t(place)] : 0; }
     // The place holding a quiz item in this round; 0 when none.
     int PlaceOf(int item) const;
-    bool answered() const { return answered_; }
     int discAngle() const { return discAngle_; }
     int tilesShown() const { return tiles_; }
     // Every quiz item dealt since the start, in order.
@@ -76,8 +73,6 @@ class TForm_Quiz : public TForm_Game {
   protected:
     // Stores the category, builds its pool and loads its icon.
     void ConfigureCategory(int category);
-    void Bind(const std::string& state, std::function<void(int tag)> entry,
-              std::function<void(int tag)> exit = {});
 
     // The quiz draw: one quiz item out of the round pool.
     int QuizDraw();
@@ -100,11 +95,15 @@ class TForm_Quiz : public TForm_Game {
     // Clears the place; returns true while places are left to clear.
     bool UndealExit(bool redrawDisc);
     void SayScoreEntry(bool applause);
-    void WellDoneEntry();
 
     void TakeUp(int place);
     void PutDown(int place);
     void TurnCard(int place, int durationMs, bool faceUp);
+    // The asked card goes back face down, with a click.
+    void TurnSelectedDown();
+    // The asked card is put down; the next word is chosen while the round has cards left to ask
+    // (the one place left in the position pool is never asked).
+    void NextCardExit();
     void ShowCounter(int dealtCards, bool redrawDisc = true);
     void DrawDisc(int angle);
     void PlayClick();
@@ -115,16 +114,16 @@ class TForm_Quiz : public TForm_Game {
     std::string categoryPool_, roundPool_, positionPool_;
     std::array<int, kPlaces + 1> items_{};
     int count_ = 0, index_ = 0, selected_ = 0, clicked_ = 0;
-    bool answered_ = false, recorded_ = false, quitRequested_ = false;
+    bool recorded_ = false;
     int discAngle_ = -1;
     int tiles_ = 0;
     std::vector<int> dealt_;
     TDIBAnimList wheelAnim_; // the score wheels roll on their own list: their end is no event
 
   private:
-    void KaStateList1Start(bool aborted);
-    void KaStateList1Stop(bool aborted);
-    bool Stuck() const;
+    void RunStarted() override { dealt_.clear(); }
+    void Leaving() override;
+    TGameResult Result() const override { return {60, CategoryTopic(category_), gameKind_}; }
     void StartIdleTimer();
     void StopIdleTimer();
     void Timer_IdleTimer();
@@ -138,8 +137,6 @@ class TForm_Quiz : public TForm_Game {
     TDIBShape* face_ = nullptr;
     bool waiting_ = false;
     TimerId idleTimer_ = 0;
-    int failedState_ = -1;
-    bool left_ = false;
     Lifetime lifetime_;
 };
 

@@ -80,18 +80,7 @@ void TForm_QuizEasy::DefineStates() {
         RightScoreEntry();
     });
     Bind(
-        "NextCard",
-        [this](int) {
-            PlayClick();
-            TakeUp(selected_);
-            Picture(selected_).SetVisible(false);
-            TurnCard(selected_, 300, false);
-        },
-        [this](int) {
-            PutDown(selected_);
-            // The one place left in the position pool is never asked.
-            if (++index_ < count_) KaStateList1.SetNextState("SelectWord");
-        });
+        "NextCard", [this](int) { TurnSelectedDown(); }, [this](int) { NextCardExit(); });
     Bind("Undeal", [this](int) { index_ = 1; });
     Bind(
         "UndealCard", [this](int) { UndealEntry(); },

@@ -138,16 +138,10 @@ void TForm_QuizHard::DefineStates() {
         [this](int) {
             // In a memory round the found card stays face up; in a speed round it goes.
             if (!speed_) return;
-            PlayClick();
-            TakeUp(selected_);
-            Picture(selected_).SetVisible(false);
-            TurnCard(selected_, 300, false);
+            TurnSelectedDown();
             KaStateList1.ArmTriggers(katEndAnim);
         },
-        [this](int) {
-            PutDown(selected_);
-            if (++index_ < count_) KaStateList1.SetNextState("SelectWord");
-        });
+        [this](int) { NextCardExit(); });
     Bind("Undeal", [this](int) { index_ = 1; });
     Bind(
         "UndealCard", [this](int) { UndealEntry(); },

@@ -86,25 +86,9 @@ TForm_ShoppingEasy::TForm_ShoppingEasy(TForm_Main& main)
 
 void TForm_ShoppingEasy::DefineStates() {
     KaStateList1.Define(kStates);
-    Bind("StartQuestion", [this](int) { StartQuestion(); });
-    Bind(
-        "ShowItem", [this](int) { ShowItem(); },
-        [this](int) {
-            if (++step_ < 4) KaStateList1.SetNextState("ShowItem");
-        });
-    Bind(
-        "Shuffle", [this](int) { Shuffle(); }, [this](int) { PlayButton().SetEnabled(true); });
-    Bind(
-        "SayWord", [this](int) { SayWordEntry(); }, [this](int tag) { SayWordExit(tag); });
-    Bind(
-        "Wrong", [this](int) { WrongEntry(kSameSpeaker); }, [this](int) { CrossImage().SetVisible(false); });
-    Bind("No", [this](int) { NoEntry(kSameSpeaker); });
-    Bind(
-        "Right", [this](int) { RightEntry(kSameSpeaker); }, [this](int) { TickImage().SetVisible(false); });
+    BindCommonStates(kSameSpeaker, kOtherSpeaker);
     Bind(
         "Belt", [this](int) { RideIn(question()); }, [this](int) { StartIncrements(); });
-    Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
     Bind(
         "Next", [this](int) { RestoreArticles(); }, [this](int) { NextQuestion(); });
     Bind("Till", [this](int) {
@@ -122,10 +106,6 @@ void TForm_ShoppingEasy::DefineStates() {
             }
         },
         [this](int) { drawer_->SetVisible(false); });
-    Bind("ShowScore", [this](int) { ShowEndScore(score()); });
-    Bind(
-        "SayScore", [this](int) { SayScore(kOtherSpeaker); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 int TForm_ShoppingEasy::ItemAtTag(int tag) const {

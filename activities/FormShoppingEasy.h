@@ -26,8 +26,8 @@ class TForm_ShoppingEasy : public TForm_EasyGame {
 
   private:
     void DefineStates();
-    void ShowItem();
-    void Shuffle();
+    void ShowItem() override;
+    void Shuffle() override;
     void RestoreArticles();
     void RideIn(int place);
 

@@ -183,10 +183,7 @@ void TForm_Speak::Start() {
 }
 
 void TForm_Speak::KaStateList1Start(bool) {
-    if (main_.options().quiz)
-        main_.random().SeedShared(uint32_t(main_.networkStartValue()));
-    else
-        main_.random().SeedSharedFromClock(main_.platform().clock());
+    SeedSharedStream();
     stripReady_ = false;
     playOffered_ = false;
 }

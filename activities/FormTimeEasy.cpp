@@ -71,25 +71,18 @@ TForm_TimeEasy::TForm_TimeEasy(TForm_Main& main)
 
 void TForm_TimeEasy::DefineStates() {
     KaStateList1.Define(kStates);
+    BindCommonStates(kFemale, kFemale);
     Bind("StartQuestion", [this](int) {
         StartQuestion();
         TurnClocks();
     });
-    Bind(
-        "SayWord",
-        [this](int) {
-            if (!quitRequested_) {
-                currentWord_ = targetItem_;
-                PlayButton().SetEnabled(true);
-            }
-            SayWordEntry();
-        },
-        [this](int tag) { SayWordExit(tag); });
-    Bind(
-        "Wrong", [this](int) { WrongEntry(kFemale); }, [this](int) { CrossImage().SetVisible(false); });
-    Bind("No", [this](int) { NoEntry(kFemale); });
-    Bind(
-        "Right", [this](int) { RightEntry(kFemale); }, [this](int) { TickImage().SetVisible(false); });
+    Bind("SayWord", [this](int) {
+        if (!quitRequested_) {
+            currentWord_ = targetItem_;
+            PlayButton().SetEnabled(true);
+        }
+        SayWordEntry();
+    });
     Bind(
         "MoveArm",
         [this](int) {
@@ -99,8 +92,6 @@ void TForm_TimeEasy::DefineStates() {
                 [this](int v) { arm_->SetBounds(kArmRight - v, arm_->Top(), v, arm_->Height()); }, false);
         },
         [this](int) { StartIncrements(); });
-    Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
     Bind("Next", nullptr, [this](int) {
         NextQuestion();
         thumbs_ = kThumbFlashes;
@@ -111,10 +102,6 @@ void TForm_TimeEasy::DefineStates() {
             if (--thumbs_ <= 0) KaStateList1.SetNextState("ShowScore");
         });
     Bind("ThumbsDown", [this](int) { thumb_->SetVisible(false); });
-    Bind("ShowScore", [this](int) { ShowEndScore(score()); });
-    Bind(
-        "SayScore", [this](int) { SayScore(kFemale); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 void TForm_TimeEasy::TurnClocks() {

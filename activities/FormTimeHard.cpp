@@ -36,14 +36,6 @@ const TKaStateDef kStates[] = {
     {"Finished"},
 };
 
-void RemoveItem(std::string& pool, int item) {
-    for (size_t i = 0; i + 1 < pool.size(); i += 2)
-        if (std::atoi(pool.substr(i, 2).c_str()) == item) {
-            TakeChunkAt(pool, int(i) + 1, 2);
-            return;
-        }
-}
-
 } // namespace
 
 TForm_TimeHard::TForm_TimeHard(TForm_Main& main)
@@ -151,33 +143,16 @@ void TForm_TimeHard::ShowClock() {
 
 void TForm_TimeHard::DefineStates() {
     KaStateList1.Define(kStates);
+    BindScoreStates(kOtherSpeaker);
+    BindAnswerStates(kOtherSpeaker, kSameSpeaker, true);
     Bind("StartQuestion", [this](int) { StartQuestion(); });
-    Bind(
-        "SayWord",
-        [this](int) {
-            if (!PassThroughQuestion()) AskWord(kOtherSpeaker);
-        },
-        [this](int tag) { SayWordExit(tag); });
-    Bind(
-        "Wrong", [this](int) { WrongEntry(true, kSameSpeaker); },
-        [this](int) { CrossImage().SetVisible(false); });
-    Bind("No", [this](int) { NoEntry(kSameSpeaker); });
-    Bind(
-        "Right", [this](int) { RightEntry(true, kSameSpeaker); },
-        [this](int) { TickImage().SetVisible(false); });
     Bind(
         "ShowClock", [this](int) { ShowClock(); },
         [this](int) {
             small_[size_t(question())]->SetVisible(true);
             StartIncrements();
         });
-    Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
     Bind("Next", {}, [this](int) { NextQuestion(); });
-    Bind("ShowScore", [this](int) { ShowEndScore(score()); });
-    Bind(
-        "SayScore", [this](int) { SayScoreEntry(kOtherSpeaker); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 } // namespace parlora

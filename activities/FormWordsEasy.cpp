@@ -83,6 +83,7 @@ void TForm_WordsEasy::Configure(int topic, const std::string& imagesFolder, int 
 
 void TForm_WordsEasy::DefineStates() {
     KaStateList1.Define(kStates);
+    BindCommonStates(kMale, kMale);
     Bind("StartQuestion", [this](int) {
         StartQuestion();
         positionPool_ = "1234";
@@ -99,24 +100,11 @@ void TForm_WordsEasy::DefineStates() {
             currentWord_ = targetItem_;
             PlayButton().SetEnabled(true);
         });
-    Bind(
-        "SayWord", [this](int) { SayWordEntry(); }, [this](int tag) { SayWordExit(tag); });
-    Bind(
-        "Wrong", [this](int) { WrongEntry(kMale); }, [this](int) { CrossImage().SetVisible(false); });
-    Bind("No", [this](int) { NoEntry(kMale); });
-    Bind(
-        "Right", [this](int) { RightEntry(kMale); },
-        [this](int) {
-            TickImage().SetVisible(false);
-            StartIncrements();
-        });
-    Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
+    Bind("Right", nullptr, [this](int) {
+        TickImage().SetVisible(false);
+        StartIncrements();
+    });
     Bind("Next", [this](int) { Uncover(); });
-    Bind("ShowScore", [this](int) { ShowEndScore(score()); });
-    Bind(
-        "SayScore", [this](int) { SayScore(kMale); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 int TForm_WordsEasy::ItemAtTag(int tag) const {

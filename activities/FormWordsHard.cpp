@@ -94,6 +94,7 @@ void TForm_WordsHard::Configure(int topic, const std::string& imageFolder, bool 
 
 void TForm_WordsHard::DefineStates() {
     KaStateList1.Define(kStates);
+    BindScoreStates(kOtherSpeaker);
     Bind("StartQuestion", [this](int) { StartQuestion(); });
     Bind(
         "ShowImage", [this](int) { ShowImage(); },
@@ -122,13 +123,7 @@ void TForm_WordsHard::DefineStates() {
             StartIncrements();
         });
     Bind(
-        "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
-    Bind(
         "Next", [this](int) { HideQuestion(); }, [this](int) { NextQuestion(); });
-    Bind("ShowScore", [this](int) { ShowEndScore(score()); });
-    Bind(
-        "SayScore", [this](int) { SayScoreEntry(kOtherSpeaker); }, [this](int) { SayScoreExit(); });
-    Bind("WellDone", [this](int) { WellDoneEntry(); });
 }
 
 void TForm_WordsHard::StartPools() {

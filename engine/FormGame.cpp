@@ -6,9 +6,11 @@
 #include "display/DIBLabel.h"
 #include "display/Transition.h"
 #include "shell/FormMain.h"
+#include "shell/TextUtils.h"
 
 #include <cmath>
 #include <cstdlib>
+#include <exception>
 
 namespace parlora {
 namespace {
@@ -23,6 +25,11 @@ TForm_Game::TForm_Game(TForm_Main& main, std::string className)
     anim_.AnimNotify = [this](TCustomDIBControl&, bool finished) {
         if (finished) KaStateList1.EndAnim(0);
     };
+    KaStateList1.OnStart = [this](bool) {
+        SeedSharedStream();
+        RunStarted();
+    };
+    KaStateList1.OnStop = [this](bool) { Leave(); };
 }
 
 TForm_Game::~TForm_Game() {
@@ -87,6 +94,130 @@ void TForm_Game::BuildGameBase() {
     bool quiz = main_.options().quiz;
     QuitButton().SetEnabled(!quiz);
     QuitButton().SetVisible(!quiz);
+}
+
+void TForm_Game::Bind(const std::string& state, std::function<void(int)> entry,
+                      std::function<void(int)> exit) {
+    auto guarded = [this](std::function<void(int)> handler) -> TKaStateEvent {
+        return [this, handler](TKaTrigger, int32_t tag) {
+            failedState_ = -1;
+            try {
+                handler(tag);
+            } catch (...) {
+                failedState_ = KaStateList1.CurrentIndex();
+                if (!quitRequested_) throw;
+                // The learner has asked to leave: what was answered is kept, and the game ends here.
+                KaStateList1.Stop();
+            }
+        };
+    };
+    if (entry) KaStateList1.BindEntry(state, guarded(std::move(entry)));
+    if (exit) KaStateList1.BindExit(state, guarded(std::move(exit)));
+}
+
+void TForm_Game::DIBButton_QuitClick() {
+    quitRequested_ = true;
+    if (!KaStateList1.Running()) {
+        Leave();
+        return;
+    }
+    if (!answered_) {
+        KaStateList1.Stop();
+        return;
+    }
+    if (KaHas(KaStateList1.Armed(), katMouseAction)) {
+        KaStateList1.MouseAction(kTagQuit);
+        return;
+    }
+    // Anywhere else the next question passes through to the score; but a state that waits for
+    // something that never started would keep the learner here for good.
+    if (Stuck()) KaStateList1.Stop();
+}
+
+bool TForm_Game::Stuck() const {
+    if (!KaStateList1.Running()) return false;
+    if (failedState_ >= 0 && failedState_ == KaStateList1.CurrentIndex()) return true;
+    return KaStateList1.Armed() == 0 && !KaStateList1.InExtraTime();
+}
+
+void TForm_Game::Leave() {
+    if (left_) return;
+    left_ = true;
+    Leaving();
+    StopAnimations();
+    const TGameResult result = Result();
+    // Asked first: the request is posted, and the learner leaves even when the records fail.
+    main_.RequestScreen(result.returnScreen, 2);
+    if (!answered_) return;
+    if (TRecordsStore* records = main_.records()) {
+        records->StoreScore(result.topic, result.gameKind, score());
+        main_.weights().SaveWeights(result.topic,
+                                    [records](const std::string& key, const std::string& value) {
+                                        records->WriteStudentValue(key, value);
+                                    });
+    }
+}
+
+void TForm_Game::BindScoreStates(int scoreSpeaker) {
+    auto has = [this](const char* state) { return KaStateList1.States().Find(state) >= 0; };
+    if (has("IncScore"))
+        Bind(
+            "IncScore", [this](int) { IncScoreEntry(); }, [this](int) { IncScoreExit(); });
+    if (has("ShowScore")) Bind("ShowScore", [this](int) { ShowEndScore(score()); });
+    if (has("SayScore"))
+        Bind(
+            "SayScore", [this, scoreSpeaker](int) { SayScore(scoreSpeaker); },
+            [this](int) { SayScoreExit(); });
+    if (has("WellDone")) Bind("WellDone", [this](int) { WellDoneEntry(); });
+}
+
+void TForm_Game::ShowMark(TDIBImage& mark, const TCustomDIBControl& on) {
+    Rect r = CentreOn(mark.BoundsRect(), on.BoundsRect());
+    mark.SetBounds(r.x, r.y, r.w, r.h);
+    mark.BringToFront();
+    mark.SetVisible(true);
+}
+
+void TForm_Game::NoEntry(int code) {
+    SayNo(code);
+    DecScore(kWrongPoints);
+}
+
+void TForm_Game::StartIncrements() {
+    incrementsLeft_ = kRightPoints;
+    ReportScoreChange(kRightPoints);
+}
+
+void TForm_Game::IncScoreEntry() {
+    SetScore(score() + 1);
+    SelectSoundFmt("%s\\common\\sounds\\bing.wav", main_.folders().InterfaceDir.c_str());
+    PlaySelected();
+}
+
+void TForm_Game::IncScoreExit() {
+    if (--incrementsLeft_ > 0) KaStateList1.SetNextState("IncScore");
+}
+
+void TForm_Game::NextQuestion() {
+    SetQuestion(question() + 1);
+    if (question() <= kQuestions) KaStateList1.SetNextState("StartQuestion");
+}
+
+void TForm_Game::WellDoneEntry() {
+    try {
+        SayWellDone();
+    } catch (const std::exception&) {
+        // No praise recording: nothing to wait for.
+        KaStateList1.Next(0);
+    }
+}
+
+void TForm_Game::SayScore(int code) {
+    SayWord("SC", score(), code);
+}
+
+void TForm_Game::SayScoreExit() {
+    if (score() < kQuestions * kRightPoints) KaStateList1.SetNextState("Finished");
 }
 
 void TForm_Game::SetQuestion(int n) {

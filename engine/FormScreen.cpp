@@ -353,6 +353,13 @@ void TForm_Screen::StopActor(int speaker) {
     if (actorAnims_[size_t(speaker)]) actorAnims_[size_t(speaker)]->StopAnims();
 }
 
+void TForm_Screen::SeedSharedStream() {
+    if (main_.options().quiz)
+        main_.random().SeedShared(uint32_t(main_.networkStartValue()));
+    else
+        main_.random().SeedSharedFromClock(main_.platform().clock());
+}
+
 void TForm_Screen::StopAnimations() {
     anim_.StopAnims();
     for (auto& list : actorAnims_)

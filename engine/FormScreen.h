@@ -91,6 +91,9 @@ class TForm_Screen : public TDIBScreen {
     // Loads the bottom buttons and adds the actors; screens call it after their own Build() so
     // the bottom strip and the actors lie on top of their pictures.
     void BuildActivityBase();
+    // Starts the shared stream for a new run of an exercise: in quiz mode from the classroom
+    // manager's value, so every pupil gets the same draws; otherwise from the clock.
+    void SeedSharedStream();
     TDIBButtonStrip& HelpButton() { return *help_; }
     TDIBButtonStrip& QuitButton() { return *quit_; }
     TDIBButtonStrip& RecordButton() { return *record_; }

@@ -7,6 +7,7 @@
 #include "shell/RandomStream.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 namespace parlora {
@@ -46,6 +47,14 @@ std::string TakeChunkAt(std::string& text, int position, int count) {
     std::string chunk = text.substr(start, static_cast<size_t>(count));
     text.erase(start, chunk.size());
     return chunk;
+}
+
+void RemoveItem(std::string& list, int item) {
+    for (size_t i = 0; i + 1 < list.size(); i += 2)
+        if (std::atoi(list.substr(i, 2).c_str()) == item) {
+            TakeChunkAt(list, int(i) + 1, 2);
+            return;
+        }
 }
 
 std::string TakeRandomChunk(std::string& text, int width, TRandomStreams& random) {

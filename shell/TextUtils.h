@@ -33,6 +33,9 @@ int TakeRandomInt(std::string& text, int width, TRandomStreams& random);
 // Removes and returns `count` characters from the 1-based `position`, clipped to the text.
 std::string TakeChunkAt(std::string& text, int position, int count);
 
+// Removes the first two-digit block that reads `item` from an item list; a list without it stays.
+void RemoveItem(std::string& list, int item);
+
 // Throws AppError("'%s' is not a valid integer value") unless `text` is a whole number.
 int StrToInt(std::string_view text);
 

@@ -173,13 +173,7 @@ void TForm_Records::DrawList() {
     pic->FillColor(0xFFFFFFFFu);
     TDIBCanvas& c = pic->Canvas();
     c.Font = Element<TDIBLabel>("Label_SampleName").Font();
-    c.Brush = BrushStyle::Clear;
-    for (int i = page_.first(); i < page_.first() + page_.rows(); ++i) {
-        bool chosen = i + 1 == selected_;
-        c.Font.bold = chosen;
-        c.FontColor = chosen ? 0xFFFF0000u : 0xFF000000u;
-        c.TextOut(0, (i - page_.first()) * kRowHeight, names_[size_t(i)]);
-    }
+    page_.DrawRows(c, names_, selected_);
     list_->SetOffsetY(page_.PictureOffset(offset_));
     list_->Invalidate();
 }

@@ -5,8 +5,12 @@
 // and the picture stays far below the 65535-pixel height a picture may have. A list that fits in a
 // page is drawn whole, as before.
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace parlora {
+
+class TDIBCanvas;
 
 class TListPage {
   public:
@@ -30,6 +34,9 @@ class TListPage {
     int rows() const { return rows_; }
     // Where in the page's picture the list's `offset` falls.
     int PictureOffset(int offset) const { return offset - first_ * rowHeight_; }
+    // Writes the page's rows of `names` on the page's picture, the chosen one (`selected`, from 1)
+    // bold and red; the canvas brings its font.
+    void DrawRows(TDIBCanvas& canvas, const std::vector<std::string>& names, int selected) const;
 
   private:
     int rowHeight_, visibleRows_;

@@ -194,13 +194,40 @@ TEST_P(ThemedSeeded, NumbersCoinsAlwaysMatchTheScore) {
         EXPECT_EQ(clicks, expect == 0 ? 1 : 2) << "one click per coin lost";
     }
     ClickTag(TagOf(item));
-    // Q3: right to 10, then wrong down to 2 and once more from 2.
+    // Q3: right to 10.
     item = Asked();
     ClickTag(TagOf(item));
+    // Q4 from 10: the five new coins stand on the card first, then go to the second heap.
     item = Asked();
     EXPECT_EQ(numbers->score(), 10);
-    // The five new coins stand on the card first, then go to the second heap.
-    for (int expect : {8, 6, 4, 2, 0}) {
+    const int tag = TagOf(item);
+    const Rect card = numbers->Element<TDIBImage>(Format("DIBI_Item%d", tag)).BoundsRect();
+    const Rect heap2 = numbers->Element<TDIBImage>("DIBI_Heap2").BoundsRect();
+    const Rect heap1 = numbers->Element<TDIBImage>("DIBI_Heap1").BoundsRect();
+    // A coin stands centred on what it is put on, up to 5 pixels aside.
+    auto standsOn = [](const Rect& coin, const Rect& on) {
+        return std::abs((coin.x + coin.w / 2) - (on.x + on.w / 2)) <= 5;
+    };
+    ClickTag(tag);
+    ASSERT_TRUE(d.WaitForState("Right")) << d.StateName();
+    for (int k = 11; k <= 15; ++k) {
+        EXPECT_TRUE(numbers->Coin(k).Visible()) << "coin " << k;
+        EXPECT_TRUE(standsOn(numbers->Coin(k).BoundsRect(), card)) << "coin " << k << " on the card";
+    }
+    coinsMatch("after the points");
+    EXPECT_EQ(numbers->score(), 15);
+    for (int k = 11; k <= 15; ++k) {
+        const Rect coin = numbers->Coin(k).BoundsRect();
+        EXPECT_TRUE(standsOn(coin, heap2)) << "coin " << k << " on the second heap";
+        EXPECT_FALSE(standsOn(coin, heap1)) << "coin " << k;
+        // The heap grows upwards: each coin stands higher than the one before.
+        if (k > 11) EXPECT_LT(coin.y, numbers->Coin(k - 1).Top()) << "coin " << k;
+    }
+    for (int k = 1; k <= 10; ++k)
+        EXPECT_TRUE(standsOn(numbers->Coin(k).BoundsRect(), heap1)) << "coin " << k << " on the first heap";
+    // Q5: wrong from 15 down to 1 and once more from 1, then right.
+    item = Asked();
+    for (int expect : {13, 11, 9, 7, 5, 3, 1, 0}) {
         ClickWrong(item);
         coinsMatch("wrong click");
         EXPECT_EQ(numbers->score(), expect);

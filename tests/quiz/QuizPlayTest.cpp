@@ -82,11 +82,19 @@ TEST_P(EasyQuiz, OneCategoryAllRightScores45AndIsStored) {
     EXPECT_EQ(play.asked, 45) << "each round asks all cards but one";
     EXPECT_EQ(d.course.Screen(), "TForm_QuizMenu");
     EXPECT_EQ(d.StoredScore(2, 5), 45);
-    // The well-done message follows the best score only.
-    bool wellDone = false;
-    for (const AudioLogEntry& e : d.log())
-        if (e.label.find("MSC45") != std::string::npos) wellDone = true;
-    EXPECT_TRUE(wellDone);
+    // The well-done message follows the best score, once, after the score is said.
+    int scoreSaid = -1, wellDone = -1, praises = 0;
+    for (size_t i = 0; i < d.log().size(); ++i) {
+        const std::string& label = d.log()[i].label;
+        if (label.find("MSC45") != std::string::npos) scoreSaid = int(i);
+        if (label.find("wdone") != std::string::npos) {
+            wellDone = int(i);
+            ++praises;
+        }
+    }
+    EXPECT_EQ(praises, 1);
+    EXPECT_GE(scoreSaid, 0) << "the score is said";
+    EXPECT_GT(wellDone, scoreSaid) << "the praise comes after the score";
     auto* menu = d.course.ScreenAs<TForm_QuizMenu>();
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->EasyLabel(3).Caption(), "45");
@@ -101,6 +109,10 @@ TEST_P(EasyQuiz, AllCategoriesWithWrongClicksLosesAPointEach) {
     EXPECT_GT(play.wrong, 0);
     EXPECT_EQ(d.StoredScore(9, 5), play.scores.back());
     EXPECT_LE(play.scores.back(), 45);
+    int praises = 0;
+    for (const AudioLogEntry& e : d.log())
+        praises += e.label.find("wdone") != std::string::npos;
+    if (play.scores.back() < 45) EXPECT_EQ(praises, 0) << "no praise below the best score";
     for (int item : play.askedItems)
         EXPECT_NE(pool.find(Format("%03d", item)), std::string::npos) << item;
     std::set<int> categories;
