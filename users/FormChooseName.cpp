@@ -181,7 +181,7 @@ void TForm_ChooseName::DrawList() {
     TVolatileDIB* pic = images_.FindImage("List");
     if (!pic) return;
     page_.Fit(offset_, count_);
-    pic->SetSize(list_->Width(), page_.rows() * kRowHeight);
+    pic->SetSize(list_->Width(), page_.rows() * kRowHeight + TListPage::kDescentRoom);
     pic->FillColor(0xFFFFFFFFu);
     TDIBCanvas& c = pic->Canvas();
     c.Font.family = main_.catalogue() ? main_.catalogue()->sourceFontName() : "Arial";

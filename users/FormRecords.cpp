@@ -169,7 +169,7 @@ void TForm_Records::DrawList() {
     page_.Fit(offset_, count_);
     // An empty list still gets a row's worth of white, so the window never shows stale pixels; the
     // room below the last row keeps its descenders.
-    pic->SetSize(list_->Width(), std::max(1, page_.rows()) * kRowHeight + kDescentRoom);
+    pic->SetSize(list_->Width(), std::max(1, page_.rows()) * kRowHeight + TListPage::kDescentRoom);
     pic->FillColor(0xFFFFFFFFu);
     TDIBCanvas& c = pic->Canvas();
     c.Font = Element<TDIBLabel>("Label_SampleName").Font();

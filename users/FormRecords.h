@@ -22,8 +22,6 @@ class TForm_Records : public TDIBScreen {
   public:
     static constexpr int kRowHeight = 18;
     static constexpr int kRows = 12;
-    // Below the last row of the list's picture: the 18-pixel font reaches under its row.
-    static constexpr int kDescentRoom = 6;
     static constexpr int kNameFontHeight = 20;
 
     TForm_Records(TForm_Main& main, const TScreenParams& params);

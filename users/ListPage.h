@@ -15,6 +15,8 @@ class TDIBCanvas;
 class TListPage {
   public:
     static constexpr int kPageRows = 100;
+    // Below the last row an 18-pixel row height would cut the descenders of its name ("g", "y").
+    static constexpr int kDescentRoom = 6;
 
     TListPage(int rowHeight, int visibleRows) : rowHeight_(rowHeight), visibleRows_(visibleRows) {}
 
