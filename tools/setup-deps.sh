@@ -26,6 +26,10 @@ packages=(
   libgrpc++-dev protobuf-compiler-grpc libprotobuf-dev protobuf-compiler libsqlite3-dev libpq-dev postgresql
   # the TLS test makes its own certificate authorities
   openssl
+  # the teacher's web page (cpp-httplib) and its tests in a real browser (headless Chromium over WebDriver)
+  libcpp-httplib-dev chromium chromium-driver python3-selenium
+  # the program's own texts in the desktop's language: msgfmt compiles the catalogues of po/
+  gettext
   # installing and packaging: desktop and AppStream checkers, manual pages, lintian, a clean root
   desktop-file-utils appstream-util man-db lintian debootstrap
 )

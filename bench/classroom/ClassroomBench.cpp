@@ -3,6 +3,8 @@
 // uses (the manager and the 40 pupils' links together: an upper bound for the manager's own).
 // Then one manager under abuse from a client holding only the class token (and, for two of the
 // floods, one pupil's own key): its memory and the teacher's view of the class while it refuses.
+// Last, the real manager program serving the teacher's page to headless Chromium while the 40
+// pupils repaint: the manager's own CPU and the page's first paint.
 #include "network/classroom.grpc.pb.h"
 #include "network/manager/AdminClient.h"
 #include "network/manager/ClassroomServer.h"
@@ -25,7 +27,10 @@
 #include <map>
 #include <mutex>
 #include <random>
+#include <csignal>
+#include <sstream>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -475,8 +480,117 @@ void ManagerUnderAbuse(benchmark::State& state) {
     server.Shutdown();
 }
 
+// The manager program's CPU time so far, in seconds (utime + stime of /proc/PID/stat).
+double ProcessCpuSeconds(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t close = text.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream fields(text.substr(close + 2));
+    std::string f;
+    double ticks = 0;
+    for (int i = 3; i <= 15 && fields >> f; ++i)
+        if (i == 14 || i == 15) ticks += std::stod(f);
+    return ticks / double(sysconf(_SC_CLK_TCK));
+}
+
+// `parlora-classroom serve --web` as its own process, 40 simulated pupils repainting ten times a
+// second in this one, and one headless Chromium watching the class grid for 20 seconds
+// (bench/classroom/watch_teacher_page.py).
+void TeacherPageWatchedWhileFortyPupilsRepaint(benchmark::State& state) {
+    std::string dir = (std::filesystem::temp_directory_path() / ("teacher-page-bench-" + std::to_string(getpid()))).string();
+    std::filesystem::create_directories(dir);
+    {
+        std::ofstream roster(dir + "/roster.txt");
+        for (int n = 1; n <= kPupils; ++n)
+            roster << n << ",Pupil " << n << ",3\n";
+    }
+    std::string ports = dir + "/ports.txt", binary = PARLORA_BINARY_DIR "/network/manager/parlora-classroom";
+    std::string serve = "PARLORA_CLASSROOM_TOKEN=" + std::string(kToken) +
+                        " PARLORA_CLASSROOM_TEACHER_TOKEN=bench-teacher exec " + binary +
+                        " serve --listen 127.0.0.1:0 --admin 127.0.0.1:0 --web 127.0.0.1:0 --roster " + dir +
+                        "/roster.txt --db " + dir + "/class.sqlite --port-file " + ports + " >" + dir +
+                        "/serve.log 2>&1";
+    pid_t manager = fork();
+    if (manager == 0) {
+        execl("/bin/sh", "sh", "-c", serve.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::map<std::string, std::string> address;
+    for (int i = 0; i < 200 && address.size() < 3; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::ifstream in(ports);
+        address.clear();
+        for (std::string line; std::getline(in, line);)
+            if (size_t eq = line.find('='); eq != std::string::npos) address[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    auto finish = [&] {
+        kill(manager, SIGTERM);
+        waitpid(manager, nullptr, 0);
+        std::filesystem::remove_all(dir);
+    };
+    if (address.size() < 3) {
+        finish();
+        state.SkipWithError("the manager did not start");
+        return;
+    }
+    TAdminClient admin(address["admin"], "bench-teacher");
+    auto channel = grpc::CreateChannel(address["pupils"], grpc::InsecureChannelCredentials());
+    std::mutex m;
+    std::condition_variable cv;
+    std::vector<std::unique_ptr<SimulatedPupil>> pupils;
+    for (const EnrolCode& code : admin.Enrol({})) {
+        pupils.push_back(std::make_unique<SimulatedPupil>());
+        pupils.back()->number = code.pupil();
+        pupils.back()->Start(channel, code.code(), m, cv);
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    double idle0 = ProcessCpuSeconds(manager);
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+    double unwatched = (ProcessCpuSeconds(manager) - idle0) / 5;
+
+    std::string watch = "/usr/bin/python3 " PARLORA_SOURCE_DIR "/bench/classroom/watch_teacher_page.py --url " +
+                        address["web"] + " --token bench-teacher --seconds 20 --pupils " + std::to_string(kPupils);
+    FILE* watcher = popen(watch.c_str(), "r");
+    std::map<std::string, double> figures;
+    double cpu0 = 0, cpu1 = 0;
+    std::chrono::steady_clock::time_point t0, t1;
+    std::string why;
+    for (auto _ : state) {
+        char line[512];
+        while (watcher && std::fgets(line, sizeof line, watcher)) {
+            std::string l = line;
+            if (l.rfind("watching", 0) == 0) {
+                cpu0 = ProcessCpuSeconds(manager);
+                t0 = std::chrono::steady_clock::now();
+            } else if (l.rfind("done", 0) == 0) {
+                cpu1 = ProcessCpuSeconds(manager);
+                t1 = std::chrono::steady_clock::now();
+            } else if (size_t eq = l.find('='); eq != std::string::npos && l.rfind("skip", 0) != 0) {
+                figures[l.substr(0, eq)] = std::atof(l.c_str() + eq + 1);
+            } else {
+                why += l;
+            }
+        }
+        state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+    }
+    int rc = watcher ? pclose(watcher) : -1;
+    for (auto& p : pupils)
+        p->Stop();
+    finish();
+    if (rc != 0 || t1 == t0) {
+        state.SkipWithError(("the browser did not watch the page: " + why).c_str());
+        return;
+    }
+    state.counters["manager_cpu_cores_watched"] = (cpu1 - cpu0) / std::chrono::duration<double>(t1 - t0).count();
+    state.counters["manager_cpu_cores_unwatched"] = unwatched;
+    for (const auto& [name, value] : figures)
+        state.counters[name] = value;
+}
+
 } // namespace
 
+BENCHMARK(TeacherPageWatchedWhileFortyPupilsRepaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(QuizStartReachesFortyRepaintingPupils)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)

@@ -59,6 +59,30 @@ long long Now() {
         .count();
 }
 
+// The pixels of `out` that cover the area x0..x1, y0..y1 of `from`, each the average of the
+// divisor x divisor pixels under it: text stays legible at a quarter of the size, where dropping
+// pixels breaks it.
+void Reduce(const Surface& from, Surface& out, int divisor, int x0, int y0, int x1, int y1) {
+    unsigned area = unsigned(divisor * divisor);
+    int right = std::min(out.width(), (x1 + divisor - 1) / divisor);
+    int bottom = std::min(out.height(), (y1 + divisor - 1) / divisor);
+    for (int y = std::max(0, y0 / divisor); y < bottom; ++y) {
+        uint32_t* dst = out.row(y);
+        for (int x = std::max(0, x0 / divisor); x < right; ++x) {
+            unsigned r = 0, g = 0, b = 0;
+            for (int dy = 0; dy < divisor; ++dy) {
+                const uint32_t* src = from.row(y * divisor + dy) + x * divisor;
+                for (int dx = 0; dx < divisor; ++dx) {
+                    r += (src[dx] >> 16) & 0xFF;
+                    g += (src[dx] >> 8) & 0xFF;
+                    b += src[dx] & 0xFF;
+                }
+            }
+            dst[x] = ArgbFromRgb(uint8_t(r / area), uint8_t(g / area), uint8_t(b / area));
+        }
+    }
+}
+
 int Saturated(long long v) {
     return int(std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
@@ -80,6 +104,12 @@ struct TPupilState {
     bool streaming = false;
     int streamsReplaced = 0;
     std::unique_ptr<Surface> screen; // made with the first picture the pupil sends
+    uint64_t screenVersion = 0;
+    // The screen reduced for the teacher's page, kept up to date area by area once it is asked for.
+    std::unique_ptr<Surface> thumbnail;
+    uint64_t watchedStream = 0; // the stream last asked for the screen by the web page
+    // Off the roster: the entry stays (calls in flight hold it) but serves nobody.
+    bool removed = false;
     std::deque<std::string> log;
     size_t logBytes = 0;
     // Result rows a pupil may still add now: a burst (an outbox sent after an outage) and then a
@@ -109,7 +139,7 @@ struct TClassroomServer::State {
 
     TPupilState* FindLocked(int n) {
         auto it = pupils.find(n);
-        return it == pupils.end() ? nullptr : &it->second;
+        return it == pupils.end() || it->second.removed ? nullptr : &it->second;
     }
     bool TakeResultLocked(TPupilState& p) {
         auto now = std::chrono::steady_clock::now();
@@ -135,7 +165,7 @@ struct TClassroomServer::State {
         std::lock_guard<std::mutex> lock(mutex);
         int sent = 0;
         for (auto& [n, p] : pupils) {
-            if ((pupil == 0 || n == pupil) && p.connected && !p.lost && p.queue.size() < kMaxQueue) {
+            if ((pupil == 0 || n == pupil) && !p.removed && p.connected && !p.lost && p.queue.size() < kMaxQueue) {
                 p.queue.push_back(c);
                 ++sent;
             }
@@ -449,6 +479,9 @@ class PupilService final : public CallTutrix::Service {
                 for (long long y = 0; y < h; ++y)
                     std::copy_n(pixels.data() + size_t(y) * size_t(w), size_t(w),
                                 p.screen->row(int(top + y)) + left);
+                ++p.screenVersion;
+                if (p.thumbnail)
+                    Reduce(*p.screen, *p.thumbnail, kThumbnailDivisor, int(left), int(top), int(left + w), int(top + h));
             }
             return grpc::Status::OK;
         });
@@ -541,6 +574,7 @@ class AdminService final : public ClassroomAdmin::Service {
         if (auto st = Check(c); !st.ok()) return st;
         std::lock_guard<std::mutex> lock(s_->mutex);
         for (const auto& [n, p] : s_->pupils) {
+            if (p.removed) continue;
             classroom::Pupil* out = reply->add_pupils();
             out->set_pupil(n);
             out->set_student(p.student);
@@ -700,7 +734,7 @@ std::vector<TEnrolCode> TClassroomServer::Enrol(const std::vector<int>& pupils) 
         std::vector<int> wanted = pupils;
         if (wanted.empty())
             for (const auto& [n, p] : state_->pupils)
-                wanted.push_back(n);
+                if (!p.removed) wanted.push_back(n);
         std::sort(wanted.begin(), wanted.end());
         wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
         for (int n : wanted) {
@@ -722,6 +756,142 @@ std::vector<TEnrolCode> TClassroomServer::Enrol(const std::vector<int>& pupils) 
         p.codeExpires = codes[i].expires;
     }
     return codes;
+}
+
+std::string ScoresCsv(const std::vector<TPupilStatus>& pupils) {
+    auto field = [](const std::string& text) {
+        if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
+        std::string out = "\"";
+        for (char c : text) {
+            if (c == '"') out += '"';
+            out += c;
+        }
+        return out + "\"";
+    };
+    std::string text = "pupil,student,target,quiz_score,last_score,award_level\n";
+    for (const TPupilStatus& p : pupils)
+        text += std::to_string(p.pupil) + "," + field(p.student) + "," + std::to_string(p.target) + "," +
+                std::to_string(p.quizScore) + "," + std::to_string(p.lastScore) + "," + std::to_string(p.award) +
+                "\n";
+    return text;
+}
+
+std::vector<TPupilStatus> TClassroomServer::Status() {
+    std::vector<TPupilStatus> out;
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    for (const auto& [n, p] : state_->pupils) {
+        if (p.removed) continue;
+        out.push_back({n, p.student, p.target, p.connected, p.lost, !p.keyHash.empty(), p.activity, p.quizScore,
+                       p.lastScore, p.award, p.streamsReplaced, p.screen ? p.screenVersion + 1 : 0});
+    }
+    return out;
+}
+
+int TClassroomServer::Send(int pupil, int kind, int first, int second) {
+    Command command;
+    command.set_kind(Command::Kind(kind));
+    command.set_first(first);
+    command.set_second(second);
+    return state_->Send(pupil, command);
+}
+
+std::vector<std::string> TClassroomServer::Log(int pupil) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    TPupilState* p = state_->FindLocked(pupil);
+    return p ? std::vector<std::string>(p->log.begin(), p->log.end()) : std::vector<std::string>();
+}
+
+Surface TClassroomServer::Screen(int pupil, int divisor, uint64_t& version) {
+    divisor = std::clamp(divisor, 1, 16);
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    TPupilState* p = state_->FindLocked(pupil);
+    version = p && p->screen ? p->screenVersion + 1 : 0;
+    if (!version) return {};
+    const Surface& from = *p->screen;
+    if (divisor == 1) return from;
+    if (divisor == kThumbnailDivisor) {
+        // Made whole once; each repaint then updates only its own area.
+        if (!p->thumbnail) {
+            p->thumbnail = std::make_unique<Surface>(from.width() / divisor, from.height() / divisor);
+            Reduce(from, *p->thumbnail, divisor, 0, 0, from.width(), from.height());
+        }
+        return *p->thumbnail;
+    }
+    Surface out(from.width() / divisor, from.height() / divisor);
+    Reduce(from, out, divisor, 0, 0, from.width(), from.height());
+    return out;
+}
+
+void TClassroomServer::WatchScreens() {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    Command on;
+    on.set_kind(Command::MONITOR);
+    on.set_first(0);
+    on.set_second(1);
+    for (auto& [n, p] : state_->pupils) {
+        if (p.removed || !p.streaming || !p.connected || p.watchedStream == p.stream || p.queue.size() >= kMaxQueue)
+            continue;
+        p.watchedStream = p.stream;
+        p.queue.push_back(on);
+    }
+    state_->changed.notify_all();
+}
+
+namespace {
+
+void WriteRosterFile(const std::string& path, const std::map<int, TPupilState>& pupils) {
+    std::string tmp = path + ".tmp";
+    {
+        std::ofstream out(tmp, std::ios::trunc);
+        out << "# pupil,student,target\n";
+        for (const auto& [n, p] : pupils)
+            if (!p.removed) out << n << "," << p.student << "," << p.target << "\n";
+        if (!out.flush()) throw std::runtime_error("Cannot write the roster " + tmp);
+    }
+    if (std::rename(tmp.c_str(), path.c_str()) != 0) throw std::runtime_error("Cannot replace the roster " + path);
+}
+
+} // namespace
+
+void TClassroomServer::AddPupil(int pupil, const TRosterEntry& entry) {
+    if (pupil < 1 || pupil > 999999) throw std::invalid_argument("a pupil's number is 1 to 999999");
+    if (entry.target < 0 || entry.target > 99) throw std::invalid_argument("a target language is 0 to 99");
+    if (entry.student.empty() || entry.student.size() > 100 || EscapeControls(entry.student) != entry.student ||
+        entry.student.find(',') != std::string::npos)
+        throw std::invalid_argument("a student's name is 1 to 100 bytes, without commas or control characters");
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    auto it = state_->pupils.find(pupil);
+    size_t count = 0;
+    for (const auto& [n, p] : state_->pupils)
+        count += !p.removed;
+    if ((it == state_->pupils.end() || it->second.removed) && count >= kMaxRoster)
+        throw std::invalid_argument("a roster holds at most " + std::to_string(kMaxRoster) + " pupils");
+    TPupilState& p = state_->pupils[pupil];
+    p.number = pupil;
+    p.student = entry.student;
+    p.target = entry.target ? entry.target : options_.defaultTarget;
+    p.removed = false;
+    if (!options_.rosterFile.empty()) WriteRosterFile(options_.rosterFile, state_->pupils);
+}
+
+void TClassroomServer::RemovePupil(int pupil) {
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        TPupilState* p = state_->FindLocked(pupil);
+        if (!p) throw std::invalid_argument("pupil " + std::to_string(pupil) + " is not on the roster");
+        p->removed = true;
+        p->keyHash.clear();
+        p->codeHash.clear();
+        p->connected = false;
+        p->queue.clear();
+        p->screen.reset();
+        p->thumbnail.reset();
+        if (p->streaming) p->stream = ++state_->streams;
+        state_->changed.notify_all();
+        if (!options_.rosterFile.empty()) WriteRosterFile(options_.rosterFile, state_->pupils);
+    }
+    store_->DropCredential(pupil, "key");
+    store_->DropCredential(pupil, "code");
 }
 
 void LimitHeldMemory() {

@@ -5,6 +5,7 @@
 #include "network/manager/PostgresProfileStore.h"
 #include "network/manager/PupilCredentials.h"
 #include "network/manager/SqliteProfileStore.h"
+#include "network/manager/TeacherWeb.h"
 #include "core/StringUtil.h"
 #include "shell/ProgramVersion.h"
 
@@ -31,6 +32,7 @@ const char kUsage[] =
     "CONNINFO]\n"
     "                               [--roster FILE] [--target N] [--root PATH] [--cert FILE --key FILE]\n"
     "                               [--port-file FILE] [--token-file FILE] [--teacher-token-file FILE]\n"
+    "                               [--web HOST:PORT]\n"
     "       parlora-classroom [--admin 127.0.0.1:PORT] [--token-file FILE] COMMAND\n"
     "COMMAND: pupils | enrol [PUPIL...] | quiz-start VALUE [--activity CODE] | quiz-stop | quiz-opt VALUE\n"
     "         | quiz-quit | quiz-score PUPIL SCORE | monitor PUPIL KIND ON | scores | export-csv FILE\n"
@@ -49,7 +51,9 @@ const char kHelp[] =
     "  --roster FILE        lines of pupil,student[,target]: the pupils served (needed)\n"
     "  --target N           the language for pupils the roster does not give one\n"
     "  --root PATH          the course folder pupils use (default: their own)\n"
-    "  --cert, --key        TLS for the pupils' address (PEM files)\n"
+    "  --cert, --key        TLS for the pupils' address (PEM files), and HTTPS for --web\n"
+    "  --web HOST:PORT      the teacher's page in a browser, signed in with the teacher's token;\n"
+    "                       on this computer only (127.0.0.1) unless --cert and --key are given\n"
     "  --port-file FILE     write the addresses once listening (pupils=..., admin=...)\n"
     "  --token-file FILE    the class token, from a file only you can read ($PARLORA_CLASSROOM_TOKEN)\n"
     "  --teacher-token-file FILE  the teacher's token ($PARLORA_CLASSROOM_TEACHER_TOKEN; default: the\n"
@@ -92,7 +96,7 @@ int Serve(const std::vector<std::string>& args, const std::string& token, const 
           const std::string& adminAddress) {
     TClassroomOptions o;
     o.admin = adminAddress;
-    std::string db = "classroom.sqlite", postgres, portFile, roster;
+    std::string db = "classroom.sqlite", postgres, portFile, roster, web;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&]() -> std::string {
@@ -119,6 +123,8 @@ int Serve(const std::vector<std::string>& args, const std::string& token, const 
             o.keyFile = value();
         else if (a == "--port-file")
             portFile = value();
+        else if (a == "--web")
+            web = value();
         else
             throw std::invalid_argument("unknown option " + a);
     }
@@ -130,6 +136,7 @@ int Serve(const std::vector<std::string>& args, const std::string& token, const 
     o.token = token;
     o.teacherToken = teacherToken;
     o.roster = ReadRoster(roster);
+    o.rosterFile = roster;
     std::unique_ptr<IProfileStore> store;
     if (!postgres.empty())
         store = std::make_unique<TPostgresProfileStore>(postgres);
@@ -141,6 +148,22 @@ int Serve(const std::vector<std::string>& args, const std::string& token, const 
     google::protobuf::SetLogHandler(nullptr);
     TClassroomServer server(o, std::move(store));
     server.Start();
+    std::unique_ptr<TTeacherWeb> page;
+    if (!web.empty()) {
+        TTeacherWebOptions w;
+        w.address = web;
+        w.certFile = o.certFile;
+        w.keyFile = o.keyFile;
+        w.teacherToken = teacherToken.empty() ? token : teacherToken;
+        page = std::make_unique<TTeacherWeb>(server, w);
+        try {
+            page->Start();
+        } catch (...) {
+            server.Shutdown();
+            throw;
+        }
+        std::printf("parlora-classroom: the teacher's page is at %s\n", page->url().c_str());
+    }
     std::printf("parlora-classroom: pupils connect to %s%s; the teacher's address is %s; records in %s\n",
                 server.pupilAddress().c_str(), o.certFile.empty() ? "" : " (TLS)",
                 server.adminAddress().c_str(), postgres.empty() ? db.c_str() : "PostgreSQL");
@@ -150,6 +173,7 @@ int Serve(const std::vector<std::string>& args, const std::string& token, const 
         {
             std::ofstream out(tmp);
             out << "pupils=" << server.pupilAddress() << "\nadmin=" << server.adminAddress() << "\n";
+            if (page) out << "web=" << page->url() << "\n";
         }
         std::rename(tmp.c_str(), portFile.c_str());
     }
@@ -157,18 +181,9 @@ int Serve(const std::vector<std::string>& args, const std::string& token, const 
     std::signal(SIGTERM, OnSignal);
     while (!gStop)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (page) page->Stop();
     server.Shutdown();
     return 0;
-}
-
-std::string Csv(const std::string& text) {
-    if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
 }
 
 int Admin(const std::string& address, const std::string& token, const std::vector<std::string>& args) {
@@ -209,11 +224,19 @@ int Admin(const std::string& address, const std::string& token, const std::vecto
         else
             need(1);
         PupilList list = admin.Pupils();
-        std::string text = "pupil,student,target,quiz_score,last_score,award_level\n";
-        for (const Pupil& p : list.pupils())
-            text += std::to_string(p.pupil()) + "," + Csv(p.student()) + "," + std::to_string(p.target()) +
-                    "," + std::to_string(p.quiz_score()) + "," + std::to_string(p.last_score()) + "," +
-                    std::to_string(p.award_level()) + "\n";
+        std::vector<TPupilStatus> rows;
+        for (const Pupil& p : list.pupils()) {
+            TPupilStatus r;
+            r.pupil = p.pupil();
+            r.student = p.student();
+            r.target = p.target();
+            r.quizScore = p.quiz_score();
+            r.lastScore = p.last_score();
+            r.award = p.award_level();
+            rows.push_back(r);
+        }
+        // The same text as the teacher's page's download.
+        std::string text = ScoresCsv(rows);
         if (cmd == "scores") {
             std::fputs(text.c_str(), stdout);
             return 0;
