@@ -1,5 +1,7 @@
 #include "tools/content/DemoFacts.h"
 
+#include "tools/content/Vocabulary.h"
+
 #include <array>
 
 namespace parlora::DemoFacts {
@@ -33,38 +35,23 @@ ClockTime TimeOfItem(int item) {
     return item >= 1 && item <= 36 ? kItemTime[size_t(item - 1)] : ClockTime{};
 }
 
+// The course's languages are the sheet's (Vocabulary::BuiltIn()).
 int LanguageIndex(int number) {
-    switch (number) {
-    case 1:
-        return 0;
-    case 3:
-        return 1;
-    case 5:
-        return 2;
-    default:
-        return -1;
-    }
+    const CourseLanguage* l = Vocabulary::BuiltIn().Language(number);
+    return l ? l->index : -1;
 }
 
 std::string LanguageName(int number, int inIndex) {
-    static const char* const names[3][3] = {{"English", "French", "Spanish"},
-                                            {"anglais", "français", "espagnol"},
-                                            {"inglés", "francés", "español"}};
-    int of = LanguageIndex(number);
-    if (of < 0) return "Language " + std::to_string(number);
-    if (inIndex < 0 || inIndex > 2) inIndex = 0;
-    return names[inIndex][of];
+    const Vocabulary& v = Vocabulary::BuiltIn();
+    const CourseLanguage* l = v.Language(number);
+    if (!l) return "Language " + std::to_string(number);
+    std::string name = v.Phrase("LANG", l->code, inIndex);
+    return name.empty() ? l->name : name;
 }
 
 std::string VoiceOf(int number) {
-    switch (number) {
-    case 3:
-        return "fr";
-    case 5:
-        return "es";
-    default:
-        return "en-us";
-    }
+    const CourseLanguage* l = Vocabulary::BuiltIn().Language(number);
+    return l ? l->code : "en-us";
 }
 
 std::string HelpSubject(int n) {

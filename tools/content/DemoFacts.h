@@ -19,7 +19,7 @@ int ClockFrameOfItem(int item);
 // The time item a clock-strip frame 0..35 shows.
 int ItemOfClockFrame(int frame);
 
-// Index into the vocabulary's languages (0 English, 1 French, 2 Spanish) of a course language
+// Index into the sheet's languages (0 English, 1 French, 2 Spanish, others from 3) of a course language
 // number; -1 when the demo has no words for it.
 int LanguageIndex(int number);
 // The name of language `number` written in the language `inIndex`.

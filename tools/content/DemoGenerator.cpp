@@ -2,12 +2,14 @@
 
 #include "core/Errors.h"
 #include "core/PathResolver.h"
+#include "tools/content/CourseArt.h"
 #include "tools/content/DemoFacts.h"
 #include "tools/content/DemoPictures.h"
 #include "tools/content/DemoSounds.h"
 #include "tools/content/DemoTexts.h"
 #include "tools/content/EmbeddedText.h"
 #include "tools/content/Manifest.h"
+#include "tools/content/RecordingImport.h"
 #include "tools/content/Vocabulary.h"
 #include "tools/gethelp/HelpPackage.h"
 
@@ -33,14 +35,19 @@ std::string Lower(std::string s) {
     return s;
 }
 
-// The demo's languages and actors.
+// The sheet's languages, and the demo's actors. A target that is also a source has no TEXT
+// folder: its texts come from its source folder.
 DataLayout DemoLayout(const std::string& dataDir) {
     DataLayout layout;
     layout.dataDir = dataDir;
-    layout.targets = {3, 5};
-    layout.sources = {1, 3};
-    // Target 3 has no TEXT folder: its texts come from sources\3source.
-    layout.textDirs = {"sources\\3source", "targets\\target5\\TEXT"};
+    for (const CourseLanguage& l : Vocabulary::BuiltIn().languages()) {
+        std::string n = std::to_string(l.number);
+        if (l.source && !l.download) layout.sources.push_back(l.number);
+        if (!l.target) continue;
+        layout.targets.push_back(l.number);
+        layout.textDirs.push_back(l.source && !l.download ? "sources\\" + n + "source"
+                                                          : "targets\\target" + n + "\\TEXT");
+    }
     layout.maleActors = {"Male1", "Male2"};
     layout.femaleActors = {"Female1", "Female2"};
     return layout;
@@ -210,6 +217,14 @@ DemoReport DemoGenerator::Generate(const DemoOptions& options, std::ostream& log
                 switch (entry.kind) {
                 case ContentKind::Picture: {
                     DemoPicture picture{&entry, file, out, 0, 0};
+                    if (entry.art == "item" || entry.art.rfind("item:", 0) == 0 ||
+                        entry.art.rfind("itembutton:", 0) == 0 || entry.art == "theflags" || entry.art == "title") {
+                        fast.push_back([picture] {
+                            if (!CourseArt::MakePicture(picture)) DemoPictures::Make(picture);
+                        });
+                        ++report.pictures;
+                        break;
+                    }
                     if (art == "scene") {
                         std::string folder = file.path.substr(0, file.path.rfind("\\Screens"));
                         std::string rel2 = folder.substr(folder.find('\\') + 1); // without "Interface\"
@@ -232,6 +247,21 @@ DemoReport DemoGenerator::Generate(const DemoOptions& options, std::ostream& log
                             throw ConfigError("No word for " + topic + " " + std::to_string(file.item));
                         std::string voice = DemoFacts::VoiceOf(file.target);
                         bool male = file.speaker != "F";
+                        if (const SheetFile* rec = words.Recording(topic, std::to_string(file.item), lang,
+                                                                   male ? "M" : "F")) {
+                            SheetFile given = *rec;
+                            std::string where = words.name() + " line " + std::to_string(given.place.line) +
+                                                ", column " + std::to_string(given.place.column) + ": ";
+                            slow.push_back([given, where, out] {
+                                try {
+                                    RecordingImport::Convert(given.path, out);
+                                } catch (const AppError& e) {
+                                    throw AppError(where + e.what());
+                                }
+                            });
+                            ++report.sounds;
+                            break;
+                        }
                         slow.push_back(
                             [text, voice, male, out] { DemoSounds::Speak(text, voice, male, out); });
                     } else if (style == "say") {
@@ -246,6 +276,11 @@ DemoReport DemoGenerator::Generate(const DemoOptions& options, std::ostream& log
                         std::string text = size_t(lang) < parts.size() && !parts[size_t(lang)].empty()
                                                ? parts[size_t(lang)]
                                                : parts[0];
+                        // The sheet's spoken help ("general\aif\1help3" is UI help3) comes first.
+                        std::string stem = fs::path(file.path).filename().string();
+                        stem = stem.substr(std::min(stem.size(), stem.find_first_not_of("0123456789")));
+                        std::string own = words.Phrase("UI", stem, lang);
+                        if (!own.empty() && entry.root == ContentRoot::Source) text = own;
                         // "say:M" is a male voice; a target's sound speaks the target language.
                         std::string voice = DemoFacts::VoiceOf(file.source ? file.source : file.target);
                         bool male = art == "say:M";
@@ -271,7 +306,9 @@ DemoReport DemoGenerator::Generate(const DemoOptions& options, std::ostream& log
                 case ContentKind::List: {
                     int source = entry.root == ContentRoot::Source ? file.source : 0;
                     std::string text;
-                    if (art != "gameini")
+                    if (auto own = CourseArt::ListFile(art))
+                        text = *own;
+                    else if (art != "gameini")
                         text = DemoTexts::ListFile(art, entry.caption, source, file.target);
                     else {
                         std::string folder = entry.pattern.substr(0, entry.pattern.rfind('\\'));
@@ -297,13 +334,16 @@ DemoReport DemoGenerator::Generate(const DemoOptions& options, std::ostream& log
     fs::path packages = root / kPackageFolder;
     fs::path stageData = packages / "stage" / "data";
     OutputPaths stagePaths(stageData.string());
-    if (options.only.empty()) {
+    std::vector<int> downloads;
+    for (const CourseLanguage& l : words.languages())
+        if (l.download) downloads.push_back(l.number);
+    if (options.only.empty() && !downloads.empty()) {
         std::error_code ec;
         fs::remove_all(packages / "stage", ec);
         stagePaths.Folder(stageData);
         DataLayout stage = layout;
         stage.dataDir = stageData.string();
-        stage.sources = {kDownloadSource};
+        stage.sources = downloads;
         plan(stage, stagePaths, true);
     }
 
@@ -328,12 +368,16 @@ DemoReport DemoGenerator::Generate(const DemoOptions& options, std::ostream& log
     for (std::thread& t : threads)
         t.join();
 
-    if (report.ok() && options.only.empty()) {
+    for (int download : downloads) {
+        if (!report.ok() || !options.only.empty()) break;
         std::string folder = PathResolver::Resolve((stageData / "sources").string() + "/" +
-                                                   std::to_string(kDownloadSource) + "source");
+                                                   std::to_string(download) + "source");
         std::string error;
-        if (!THelpPackage::Pack(folder, kDownloadSource, DownloadPackagePath(root.string()), error))
-            report.failures.push_back("Can't pack source " + std::to_string(kDownloadSource) + ": " + error);
+        std::string package = (packages / (std::to_string(download) + "source.tar.zst")).string();
+        if (!THelpPackage::Pack(folder, download, package, error))
+            report.failures.push_back("Can't pack source " + std::to_string(download) + ": " + error);
+    }
+    if (!downloads.empty() && report.ok() && options.only.empty()) {
         std::error_code ec;
         fs::remove_all(packages / "stage", ec);
     }
