@@ -36,6 +36,17 @@ const std::vector<TopicShape> kTopics = {
 const std::vector<std::string> kUiKeys = {"wdone", "help1", "help2", "help3", "gm",
                                           "ga",    "ge",    "WRDK",  "WRDN"};
 
+// The rows a topic must have: its numbered items, or the spoken help's keys (LANG has none).
+std::vector<std::string> KeysOf(const TopicShape& shape) {
+    std::vector<std::string> keys;
+    if (shape.last > 0)
+        for (int n = shape.first; n <= shape.last; ++n)
+            keys.push_back(std::to_string(n));
+    else if (std::string(shape.topic) == "UI")
+        keys = kUiKeys;
+    return keys;
+}
+
 const TopicShape* Shape(const std::string& topic) {
     for (const TopicShape& t : kTopics)
         if (topic == t.topic) return &t;
@@ -251,12 +262,7 @@ Vocabulary Vocabulary::Parse(const std::string& text, const std::string& name, c
     // Every item the screens show, in every language that needs it.
     int lastLine = table.rows().back().line;
     for (const TopicShape& shape : kTopics) {
-        std::vector<std::string> keys;
-        if (shape.last > 0)
-            for (int n = shape.first; n <= shape.last; ++n)
-                keys.push_back(std::to_string(n));
-        else if (std::string(shape.topic) == "UI")
-            keys = kUiKeys;
+        const std::vector<std::string> keys = KeysOf(shape);
         int missing = 0, lineOfLast = 0;
         std::string firstMissing;
         for (const std::string& key : keys) {
@@ -364,12 +370,7 @@ std::string Vocabulary::Template(const Vocabulary& guide) {
                       CsvTable::Quote("CODE|target|NAME|FLAG") +
                       ",picture,recording CODE M,recording CODE F,note\r\n";
     for (const TopicShape& shape : kTopics) {
-        std::vector<std::string> keys;
-        if (shape.last > 0)
-            for (int n = shape.first; n <= shape.last; ++n)
-                keys.push_back(std::to_string(n));
-        else if (std::string(shape.topic) == "UI")
-            keys = kUiKeys;
+        const std::vector<std::string> keys = KeysOf(shape);
         for (const std::string& key : keys) {
             std::string word = from ? guide.Phrase(shape.topic, key, from->index) : std::string();
             out += std::string(shape.topic) + "," + key + "," + CsvTable::Quote(word) + ",,,,," +
