@@ -245,7 +245,10 @@ def run(args, tmp):
         gallery(driver, args, "signin.png")
         driver.find_element(By.ID, "token").send_keys("not-the-token")
         driver.find_element(By.CSS_SELECTOR, "main button[type=submit]").click()
-        alert = driver.find_element(By.CSS_SELECTOR, "[role=alert]").text
+        # The click only sends the form: the answer's page comes when it comes (slowly under sanitizers).
+        alert = wait_for(lambda: driver.execute_script(
+            "return Array.from(document.querySelectorAll('[role=alert]')).map(function (e) { return e.textContent; })"
+            ".join(' ')"), 20, "the refusal of a wrong token")
         check("Wrong teacher's token" in alert, "no refusal shown: " + alert)
         check(driver.get_cookie("parlora_session") is None, "a session cookie after a wrong token")
         driver.get(base + "/")
@@ -333,7 +336,9 @@ def run(args, tmp):
         driver.get(base + "/")
         driver.find_element(By.CSS_SELECTOR, "[data-pupil='3'] a").click()
         wait_for(lambda: driver.current_url.endswith("/pupil/3"), 10, "pupil 3's page")
-        check(driver.find_element(By.TAG_NAME, "h1").text == STUDENTS[3], "the pupil's title")
+        title = wait_for(lambda: driver.execute_script("var h=document.querySelector('h1');return h&&h.textContent.trim()"),
+                         10, "the pupil's title")
+        check(title == STUDENTS[3], "the pupil's title: %r" % title)
         big = wait_for(lambda: driver.execute_script(
             "var i=document.querySelector('.big img');return i&&i.complete&&i.naturalWidth", ), 20, "the large screen")
         check(big == 1024, "the large screen is %r wide" % big)
