@@ -170,4 +170,14 @@ std::string EscapeControls(std::string_view s, size_t limit) {
     return out;
 }
 
+std::string CsvCell(std::string_view cell) {
+    if (cell.find_first_of(",;\"\r\n") == std::string_view::npos) return std::string(cell);
+    std::string out = "\"";
+    for (char c : cell) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
 } // namespace parlora

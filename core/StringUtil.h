@@ -27,5 +27,8 @@ std::string IReplaceAll(std::string_view s, std::string_view from, std::string_v
 // DEL, and the C1 range of UTF-8) become \n, \t, \xNN or \u{NN}, a backslash \\; at most `limit`
 // bytes of the text are kept, and a cut is marked with "...".
 std::string EscapeControls(std::string_view s, size_t limit = std::string::npos);
+// One cell of a CSV file: quoted, with its quotes doubled, when it holds a comma, a semicolon (the
+// separator of spreadsheets in many languages), a quote or a line break.
+std::string CsvCell(std::string_view cell);
 
 } // namespace parlora

@@ -759,18 +759,9 @@ std::vector<TEnrolCode> TClassroomServer::Enrol(const std::vector<int>& pupils) 
 }
 
 std::string ScoresCsv(const std::vector<TPupilStatus>& pupils) {
-    auto field = [](const std::string& text) {
-        if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
-        std::string out = "\"";
-        for (char c : text) {
-            if (c == '"') out += '"';
-            out += c;
-        }
-        return out + "\"";
-    };
     std::string text = "pupil,student,target,quiz_score,last_score,award_level\n";
     for (const TPupilStatus& p : pupils)
-        text += std::to_string(p.pupil) + "," + field(p.student) + "," + std::to_string(p.target) + "," +
+        text += std::to_string(p.pupil) + "," + CsvCell(p.student) + "," + std::to_string(p.target) + "," +
                 std::to_string(p.quizScore) + "," + std::to_string(p.lastScore) + "," + std::to_string(p.award) +
                 "\n";
     return text;

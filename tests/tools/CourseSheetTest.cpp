@@ -1,6 +1,7 @@
 // The course sheet: how spreadsheet CSV is read, what a bad sheet is told, and how an author's
 // picture of any shape is fitted.
 #include "core/Errors.h"
+#include "core/StringUtil.h"
 #include "tests/support/TestFiles.h"
 #include "tools/content/CsvTable.h"
 #include "tools/content/PictureFit.h"
@@ -83,7 +84,7 @@ TEST(CsvTable, BrokenQuotesNameLineAndColumn) {
         EXPECT_NE(std::string(e.what()).find("line 1, column 2"), std::string::npos) << e.what();
     }
     for (const std::string& cell : {std::string("plain"), std::string("a,b"), std::string("say \"x\"\nnow")})
-        EXPECT_EQ(CsvTable::Parse(CsvTable::Quote(cell) + ",z", "t").rows()[0].cells[0], cell);
+        EXPECT_EQ(CsvTable::Parse(CsvCell(cell) + ",z", "t").rows()[0].cells[0], cell);
 }
 
 TEST(CourseSheet, ReadsLanguagesWordsAndNumbers) {

@@ -90,14 +90,4 @@ CsvTable CsvTable::Parse(const std::string& text, const std::string& name) {
     return table;
 }
 
-std::string CsvTable::Quote(const std::string& cell) {
-    if (cell.find_first_of(",;\"\r\n") == std::string::npos) return cell;
-    std::string out = "\"";
-    for (char c : cell) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
 } // namespace parlora

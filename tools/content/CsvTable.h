@@ -19,8 +19,6 @@ class CsvTable {
     static CsvTable Parse(const std::string& text, const std::string& name);
 
     const std::vector<CsvRow>& rows() const { return rows_; }
-    // One cell written for a CSV file: quoted when it holds a separator, a quote or a line break.
-    static std::string Quote(const std::string& cell);
 
   private:
     std::vector<CsvRow> rows_;

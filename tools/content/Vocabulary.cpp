@@ -366,15 +366,15 @@ std::string Vocabulary::Template(const Vocabulary& guide) {
     // The guide's column stays, to be kept as a source or deleted; the target's heading is a
     // pattern to overwrite.
     std::string out = "topic,item," +
-                      CsvTable::Quote(from ? from->code + "|source|" + from->name + "|" + from->flag : "") + "," +
-                      CsvTable::Quote("CODE|target|NAME|FLAG") +
+                      CsvCell(from ? from->code + "|source|" + from->name + "|" + from->flag : "") + "," +
+                      CsvCell("CODE|target|NAME|FLAG") +
                       ",picture,recording CODE M,recording CODE F,note\r\n";
     for (const TopicShape& shape : kTopics) {
         const std::vector<std::string> keys = KeysOf(shape);
         for (const std::string& key : keys) {
             std::string word = from ? guide.Phrase(shape.topic, key, from->index) : std::string();
-            out += std::string(shape.topic) + "," + key + "," + CsvTable::Quote(word) + ",,,,," +
-                   (key == keys.front() ? CsvTable::Quote(shape.what) : std::string()) + "\r\n";
+            out += std::string(shape.topic) + "," + key + "," + CsvCell(word) + ",,,,," +
+                   (key == keys.front() ? CsvCell(shape.what) : std::string()) + "\r\n";
         }
     }
     return out;
