@@ -20,10 +20,12 @@ std::string FindCatalogueDir() {
         return !dir.empty() && std::filesystem::is_regular_file(dir + "/en/LC_MESSAGES/parlora.mo", ec);
     };
     std::string exe = ExecutableDir();
-    if (!exe.empty() && holds(exe + "/../share/locale")) return exe + "/../share/locale";
-#ifdef PARLORA_BUILD_LOCALE_DIR
-    if (holds(PARLORA_BUILD_LOCALE_DIR)) return PARLORA_BUILD_LOCALE_DIR;
-#endif
+    if (exe.empty()) return {};
+    // Installed: share/locale beside bin/. In the build folder the catalogues are in locale/ at
+    // its top, one or two folders above each program; the path is found, never compiled in, so
+    // an installed program names no build folder.
+    for (const char* relative : {"/../share/locale", "/../locale", "/../../locale"})
+        if (holds(exe + relative)) return exe + relative;
     return {};
 }
 

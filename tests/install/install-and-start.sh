@@ -54,11 +54,16 @@ for program in "$prefix"/bin/*; do
     [[ "$answer" == "$name (Parlora Plus) $version" ]] || fail "$name --version says '$answer'"
 done
 
-# 3. Nothing installed names the build folder: no compiled-in module path, RPATH or generated file.
-if grep -rlF -- "$build" "$prefix" >"$work/named.txt"; then
-    cat "$work/named.txt" >&2
-    fail "installed files name the build folder $build"
-fi
+# 3. Nothing installed names the build or the source folder: no compiled-in module path, RPATH or
+# generated file. The source folder is looked for as well, as the linker may share the start of a
+# build path with another string and leave only that start whole.
+source_dir="$(realpath "$(dirname "${BASH_SOURCE[0]}")/../..")"
+for folder in "$build" "$source_dir"; do
+    if grep -rlF -- "$folder" "$prefix" >"$work/named.txt"; then
+        cat "$work/named.txt" >&2
+        fail "installed files name the folder $folder"
+    fi
+done
 
 # A clean environment: no variable of the build or of the test run leads anywhere else.
 clean_env=(env -i PATH=/usr/bin:/bin LANG=C.UTF-8 HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share"
