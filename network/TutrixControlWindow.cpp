@@ -6,6 +6,7 @@
 #include "core/StringUtil.h"
 #include "network/PupilKey.h"
 #include "network/classroom.grpc.pb.h"
+#include "platform/Translation.h"
 #include "platform/XdgFolders.h"
 #include "shell/FormMain.h"
 #include "shell/RecordsStore.h"
@@ -187,7 +188,7 @@ bool TTutrixControlWindow::Connect() {
                            Reason(status) + ")");
         }
     } catch (const std::exception& e) {
-        main_.ShowAppMessage(std::string("Couldn't connect: ") + e.what(), MsgKind::Error, -1,
+        main_.ShowAppMessage(Tr("Couldn't connect: ") + std::string(e.what()), MsgKind::Error, -1,
                              {MsgButton::OK});
         return false;
     }

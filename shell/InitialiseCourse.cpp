@@ -3,6 +3,7 @@
 #include "core/PathResolver.h"
 #include "core/ProfileFile.h"
 #include "core/StringUtil.h"
+#include "platform/Translation.h"
 #include "platform/XdgFolders.h"
 #include "shell/FormMain.h"
 #include "shell/InsertDiscDialog.h"
@@ -96,7 +97,7 @@ bool TForm_Main::SetUpRecordsFolder() {
     case RecordsMode::AppData: {
         std::string appData = ApplicationDataFolder();
         if (appData.empty()) {
-            ShowFailure("Can't find application data folder");
+            ShowFailure(Tr("Can't find application data folder"));
             return false;
         }
         folders_.RecordsDir = appData + "/Lingwell/ParloraPlus";
@@ -113,7 +114,8 @@ bool TForm_Main::SetUpRecordsFolder() {
     // later draws depend on.
     std::string prefix = Format("iexist%d-", int(random_.SharedRandom(999)));
     if (!FolderTakesNewFiles(PathResolver::Resolve(folders_.RecordsDir), prefix)) {
-        ShowFailure("Can't write to folder " + folders_.RecordsDir + ".  Please check access permissions.");
+        ShowFailure(Format(Tr("Can't write to folder %s.  Please check access permissions."),
+                           folders_.RecordsDir.c_str()));
         return false;
     }
     // A course killed in the middle of writing a records file leaves its temporary copy behind.
@@ -192,7 +194,7 @@ bool TForm_Main::InitialiseCourse() {
     if (options_.network) {
         if (!networkLinked_) {
             if (!NetworkFactory()) {
-                ShowFailure("Couldn't connect: this program has no classroom link");
+                ShowFailure(Tr("Couldn't connect: this program has no classroom link"));
                 return false;
             }
             network_ = NetworkFactory()(*this);
@@ -212,7 +214,7 @@ bool TForm_Main::InitialiseCourse() {
             root.pop_back();
         folders_.DataDir = (!root.empty() && root != "%s" ? root : folders_.ProgramDir) + "\\data";
         if (!IsDataDirectory(folders_.DataDir)) {
-            ShowFailure("Can't find system files!");
+            ShowFailure(Tr("Can't find system files!"));
             network_->Disconnect(false);
             return false;
         }
@@ -226,15 +228,16 @@ bool TForm_Main::InitialiseCourse() {
     } else if (!options_.dataPath.empty()) {
         folders_.DataDir = options_.dataPath;
         if (!IsDataDirectory(folders_.DataDir)) {
-            ShowFailure("Can't find system files!");
+            ShowFailure(Tr("Can't find system files!"));
             return false;
         }
     } else {
         folders_.DataDir = folders_.ProgramDir + "\\data";
         if (!IsDataDirectory(folders_.DataDir)) {
             // The configuration is not read yet: the disc search uses the default "AltPath".
-            std::string answer = AskForDisc("Please insert a " + options_.discName + " CD in any drive",
-                                            IsDataDirectory, settings_.AltPath);
+            std::string answer =
+                AskForDisc(Format(Tr("Please insert a %s CD in any drive"), options_.discName.c_str()),
+                           IsDataDirectory, settings_.AltPath);
             if (answer.empty()) return false;
             folders_.DataDir = answer;
         }
@@ -267,8 +270,8 @@ bool TForm_Main::InitialiseCourse() {
 
     // 10. Colour depth.
     if (platform_.display().desktopMode().bitsPerPixel <= 8) {
-        ShowFailure("This program requires more than 256 colours.  Please go to Control Panel / Display / "
-                    "Settings and increase the Colours setting, then try again.");
+        ShowFailure(Tr("This program requires more than 256 colours.  Please go to Control Panel / Display / "
+                       "Settings and increase the Colours setting, then try again."));
         return false;
     }
 
@@ -276,8 +279,8 @@ bool TForm_Main::InitialiseCourse() {
     folders_.TempDir = ProgramTempDir();
     if (folders_.TempDir.empty()) {
         ShowFailure(
-            "Parlora cannot make its own folder in /tmp: the name is taken by another user or a link. "
-            "Please ask the administrator.");
+            Tr("Parlora cannot make its own folder in /tmp: the name is taken by another user or a link. "
+               "Please ask the administrator."));
         return false;
     }
     DeleteFolderTree(folders_.TempDir);
@@ -324,7 +327,7 @@ bool TForm_Main::InitialiseCourse() {
     try {
         InitialiseLanguages();
     } catch (const std::exception& e) {
-        ShowFailure(std::string("Language initialisation failed - ") + e.what());
+        ShowFailure(Tr("Language initialisation failed - ") + std::string(e.what()));
         return false;
     }
 

@@ -2,6 +2,7 @@
 
 #include "core/PathResolver.h"
 #include "core/TextRenderer.h"
+#include "platform/Translation.h"
 
 namespace parlora {
 
@@ -20,9 +21,9 @@ void TForm_InsertCD::LayoutButtons() {
     buttons_.clear();
     int y = box_.bottom() - 40;
     buttons_.push_back(
-        {{box_.x + 24, y, 95, 28}, "OK", [this] { browsing_ ? AcceptTypedPath() : BitBtn_OKClick(); }});
-    buttons_.push_back({{box_.x + 136, y, 95, 28}, "Browse", [this] { BitBtn_BrowseClick(); }});
-    buttons_.push_back({{box_.x + 248, y, 95, 28}, "Cancel", [this] { BitBtn_CancelClick(); }});
+        {{box_.x + 24, y, 95, 28}, Tr("OK"), [this] { browsing_ ? AcceptTypedPath() : BitBtn_OKClick(); }});
+    buttons_.push_back({{box_.x + 136, y, 95, 28}, Tr("Browse"), [this] { BitBtn_BrowseClick(); }});
+    buttons_.push_back({{box_.x + 248, y, 95, 28}, Tr("Cancel"), [this] { BitBtn_CancelClick(); }});
 }
 
 void TForm_InsertCD::TryScan() {
@@ -61,7 +62,7 @@ void TForm_InsertCD::AcceptTypedPath() {
         result_ = path;
         Finish();
     } else {
-        browseNote_ = "That is not the course's data folder.";
+        browseNote_ = Tr("That is not the course's data folder.");
     }
 }
 
@@ -87,7 +88,7 @@ void TForm_InsertCD::HandleInput(const InputEvent& e) {
 }
 
 void TForm_InsertCD::Paint(Surface& frame) {
-    PaintFrame(frame, box_, "Insert CD or DVD");
+    PaintFrame(frame, box_, Tr("Insert CD or DVD"));
     TextStyle label;
     label.font = {"Arial", 13, false, false};
     label.align = TextAlign::Centre;
@@ -95,8 +96,8 @@ void TForm_InsertCD::Paint(Surface& frame) {
     if (!browsing_) {
         TextRenderer::Draw(frame, {box_.x + 20, box_.y + 60, box_.w - 40, 100}, prompt_, label);
     } else {
-        TextRenderer::Draw(frame, {box_.x + 20, box_.y + 36, box_.w - 40, 36}, "Please locate data directory",
-                           label);
+        TextRenderer::Draw(frame, {box_.x + 20, box_.y + 36, box_.w - 40, 36},
+                           Tr("Please locate data directory"), label);
         Rect field{box_.x + 20, box_.y + 84, box_.w - 40, 24};
         frame.fillRect(field, ArgbFromRgb(0x70, 0x70, 0x70));
         frame.fillRect({field.x + 1, field.y + 1, field.w - 2, field.h - 2}, 0xFFFFFFFFu);
